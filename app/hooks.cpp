@@ -1,0 +1,63 @@
+#include "app/hooks.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <mbstring.h>
+#include <objbase.h>
+#include <windows.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/records.h"
+#include "diag/debug_log.h"
+
+namespace {
+
+constexpr unsigned char kDebugLogSwitch[] = "/debuglog";
+
+bool isDebugLogSwitch(const char* argument) {
+    return _mbscmp(reinterpret_cast<const unsigned char*>(argument), kDebugLogSwitch) == 0;
+}
+
+}  // namespace
+
+void startUp(int argc, char** argv) {
+    CoInitialize(nullptr);
+    for (int i = 1; i < argc; ++i) {
+        if (isDebugLogSwitch(argv[i])) {
+            initDebugLogLock();
+            openDebugLog();
+        }
+    }
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::signal(SIGABRT, TerminationSignalHandler);
+    std::signal(SIGTERM, TerminationSignalHandler);
+    std::signal(SIGINT, TerminationSignalHandler);
+    _set_invalid_parameter_handler(InvalidParameterHandler);
+}
+
+void TerminationSignalHandler(int) {
+    logMessage("Lookout Terminated");
+    closeDebugLog();
+    // The monitor thread may be writing a record; the stream is closed between two records.
+    // If the writer is stuck on a pipe that nobody reads, the normal exit would wait for that
+    // stream for ever, so the process ends without it.
+    if (!closeStandardOutput()) ExitProcess(1);
+    std::exit(1);
+}
+
+void InvalidParameterHandler(const wchar_t* expression, const wchar_t* function,
+                             const wchar_t* file, unsigned int line, std::uintptr_t) {
+    logMessage(
+        "ERROR! ERROR! ERROR! InvalidParameterHandler: Invalid parameter detected in function "
+        "0x%p 0x%p Line = %d 0x%p",
+        static_cast<const void*>(function), static_cast<const void*>(file),
+        static_cast<int>(line), static_cast<const void*>(expression));
+    if (function) logWide(L"function = ", function);
+    if (file) logWide(L"file = ", file);
+    if (expression) logWide(L"expression = ", expression);
+    std::abort();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The foreground-window monitor loop: polls every 10 ms and writes one record per change.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "app/records.h"
+
+constexpr DWORD kPollIntervalMs = 10;
+constexpr std::uint32_t kTitleCheckIntervalMs = 1000;
+
+struct MonitorState {
+    HWND lastWindow = nullptr;
+    std::uint32_t lastTitleCheck = 0;
+    DWORD processId = 0;
+    AppRecord app;
+    SiteRecord site;
+    HWND ddeWindow = nullptr;
+    // Whether `app` describes lastWindow. A window that could not be identified is not
+    // reported, not even when its title changes, so no record joins another window's path
+    // with its title.
+    bool appIsCurrent = false;
+};
+
+// True once more than a second has passed since the last title check, across the tick
+// count's wrap at 2^32.
+bool titleCheckDue(std::uint32_t lastTitleCheck, std::uint32_t now);
+
+// One poll after the sleep: the new-window steps when `foreground` differs from the last window,
+// otherwise the title check at tick `now`.
+void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t now,
+                          std::FILE* out);
+
+void runNewWindowSteps(MonitorState& state, HWND window, std::FILE* out);
+void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, std::FILE* out);
+void runReportStep(MonitorState& state, HWND window, std::FILE* out);
+
+// Never returns.
+[[noreturn]] void createConsoleDDEProcessingWindowProcess();

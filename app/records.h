@@ -1,0 +1,30 @@
+#pragma once
+// The record stream on standard output: application and site records of "$"-separated items.
+
+#include <cstdio>
+#include <string>
+
+struct AppRecord {
+    std::string modulePath;
+    std::string description;
+    std::string title;
+};
+
+struct SiteRecord {
+    std::string url;
+    std::string title;
+};
+
+// A copy of `field` with every "$" replaced by "S", so that a field never splits a record.
+std::string escapeField(std::string field);
+
+// Write one whole record and flush it. Output errors are ignored: the loop runs on even when
+// nobody reads any more.
+void SendAppRecord(const AppRecord& app, std::FILE* out);
+void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out);
+
+// Closes standard output for good, waiting for a record being written on another thread to
+// finish first (bounded, so that a writer stuck on a full pipe cannot hold the caller for ever).
+// Later records to standard output are dropped. Returns false when the wait ran out and the
+// stream was left open.
+bool closeStandardOutput();

@@ -1,0 +1,74 @@
+# Shared set-up for the project's scripts: packages, the Wine prefix and a persistent wineserver.
+# Source it from bash; it defines functions and exports the Wine environment.
+
+LOOKOUT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LOOKOUT_BUILD=${LOOKOUT_BUILD:-$LOOKOUT_ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-$LOOKOUT_BUILD/wineprefix}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+export WINEARCH=win64
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+lookout_need_packages() {
+    local missing=()
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64 g++-mingw-w64-x86-64-posix)
+    command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
+    [ -x "$WINE64" ] || missing+=(wine64 wine)
+    command -v cmake >/dev/null || missing+=(cmake)
+    command -v ninja >/dev/null || missing+=(ninja-build)
+    [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+    command -v python3 >/dev/null || missing+=(python3)
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "== installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" = 0 ] || sudo=sudo
+        $sudo apt-get update -q >/dev/null
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+# Creates the project's prefix once, with the null graphics driver so that windows work headless,
+# and replaces the Documents symlink (it points at $HOME) with a real folder.
+lookout_prefix() {
+    if [ ! -f "$WINEPREFIX/.lookout-ready" ]; then
+        echo "== creating Wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
+        "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+        "$WINESERVER" -w
+        local docs
+        for docs in "$WINEPREFIX"/drive_c/users/*/Documents; do
+            if [ -L "$docs" ]; then rm -f "$docs"; mkdir -p "$docs"; fi
+        done
+        touch "$WINEPREFIX/.lookout-ready"
+    fi
+}
+
+# A persistent server keeps process start-up cheap. The services that the first process of a
+# server's life starts inherit its stdio and never exit, so they are started here with stdio
+# detached; otherwise a pipe reader would wait for end-of-file for ever.
+lookout_wineserver() {
+    # Detached from our stdio too: a caller reading this script's output (CI) must see its end.
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+    "$WINE64" wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+lookout_wineserver_stop() {
+    "$WINESERVER" -k 2>/dev/null || true
+}
+
+lookout_build() {
+    cmake -S "$LOOKOUT_ROOT" -B "$LOOKOUT_BUILD/mingw" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$LOOKOUT_ROOT/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=${LOOKOUT_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+    cmake --build "$LOOKOUT_BUILD/mingw"
+}
+
+lookout_setup() {
+    lookout_need_packages
+    lookout_prefix
+    lookout_wineserver
+}

@@ -1,0 +1,385 @@
+#include "e2e/driver.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+
+namespace e2e {
+
+namespace {
+
+std::mutex spawnMutex;
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+std::string toHex(const std::string& text) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+std::string quote(const std::string& argument) { return "\"" + argument + "\""; }
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// Wine runs every Windows process as a Linux process, so the kill system call reaches it
+// directly; Wine turns SIGINT into the console's Ctrl+C event.
+long linuxKill(long unixPid, long signal) {
+    long result;
+    __asm__ volatile("syscall"
+                     : "=a"(result)
+                     : "a"(62L), "D"(unixPid), "S"(signal)
+                     : "rcx", "r11", "memory");
+    return result;
+}
+
+// Wine shows a process's Windows command line as its Linux command line.
+long unixPidOf(const std::string& token) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    long found = 0;
+    do {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        std::string cmdline = readFile(std::string("Z:\\proc\\") + entry.cFileName + "\\cmdline");
+        for (char& c : cmdline)
+            if (c == '\0') c = ' ';
+        if (cmdline.find(token) != std::string::npos) found = std::atol(entry.cFileName);
+    } while (!found && FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+#endif
+
+}  // namespace
+
+std::string binDir() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\'));
+}
+
+std::string binPath(const std::string& fileName) { return binDir() + "\\" + fileName; }
+
+std::string freshTempDir(const std::string& tag) {
+    static int counter = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    for (;;) {
+        std::string dir = std::string(temp) + "lookout-" + tag + "-" +
+                          std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+        if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) fail("cannot create " + dir);
+    }
+}
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string content;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    CloseHandle(file);
+    return content;
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void copyFileOrThrow(const std::string& from, const std::string& to) {
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) fail("cannot copy " + from + " to " + to);
+}
+
+bool waitFor(const std::function<bool()>& condition, DWORD deadlineMs) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(2);
+    }
+    return true;
+}
+
+std::string appRecord(const std::string& path, const std::string& description,
+                      const std::string& title) {
+    return "app$" + path + "$" + description + "$" + title + "$\n$";
+}
+
+std::string siteRecord(const std::string& url, const std::string& title, const std::string& path) {
+    return "site$" + url + "$" + title + "$" + path + "$\n$";
+}
+
+std::vector<std::string> splitRecords(const std::string& stream) {
+    // Items are split at every "$"; a record is its kind, three fields and the line feed item.
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    for (std::size_t dollar; (dollar = stream.find('$', start)) != std::string::npos;
+         start = dollar + 1)
+        items.push_back(stream.substr(start, dollar - start));
+    std::vector<std::string> records;
+    for (std::size_t i = 0; i + 5 <= items.size(); i += 5) {
+        std::string record;
+        for (std::size_t j = i; j < i + 5; ++j) record += items[j] + "$";
+        records.push_back(record);
+    }
+    return records;
+}
+
+// ---- ChildProcess ----
+
+ChildProcess::ChildProcess(const std::string& commandLine, bool pipeStdin) {
+    SECURITY_ATTRIBUTES plain = {sizeof plain, nullptr, FALSE};
+    HANDLE stdoutWrite = nullptr, stdinRead = nullptr;
+    if (!CreatePipe(&stdoutRead_, &stdoutWrite, &plain, 1 << 16)) fail("CreatePipe");
+    if (pipeStdin) {
+        if (!CreatePipe(&stdinRead, &stdinWrite_, &plain, 1 << 16)) fail("CreatePipe");
+    } else {
+        stdinRead = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &plain,
+                                OPEN_EXISTING, 0, nullptr);
+    }
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &plain,
+                             OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = stdinRead;
+    startup.hStdOutput = stdoutWrite;
+    startup.hStdError = nul;
+    std::string mutableLine = commandLine;
+    BOOL created;
+    {
+        std::lock_guard<std::mutex> lock(spawnMutex);
+        for (HANDLE h : {stdinRead, stdoutWrite, nul})
+            SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        created = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                 nullptr, &startup, &info_);
+        for (HANDLE h : {stdinRead, stdoutWrite, nul}) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
+    }
+    DWORD error = GetLastError();
+    for (HANDLE h : {stdinRead, stdoutWrite, nul}) CloseHandle(h);
+    if (!created) {
+        SetLastError(error);
+        fail("cannot start " + commandLine);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (waitForExit(0) == STILL_ACTIVE) kill();
+    for (HANDLE h : {info_.hProcess, info_.hThread, stdinWrite_, stdoutRead_})
+        if (h) CloseHandle(h);
+}
+
+DWORD ChildProcess::waitForExit(DWORD deadlineMs) {
+    if (WaitForSingleObject(info_.hProcess, deadlineMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::kill() {
+    TerminateProcess(info_.hProcess, 255);
+    WaitForSingleObject(info_.hProcess, 5000);
+}
+
+// ---- Lookout ----
+
+Lookout::Lookout(const std::vector<std::string>& args, const std::string& folder)
+    : folder_(folder.empty() ? freshTempDir("run") : folder) {
+    exePath_ = folder_ + "\\Lookout.exe";
+    if (!fileExists(exePath_)) copyFileOrThrow(binPath("Lookout.exe"), exePath_);
+    static int counter = 0;
+    token_ = "--e2e-token-" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++counter) + "-" + std::to_string(GetTickCount());
+    std::string commandLine = quote(exePath_);
+    for (const std::string& arg : args) commandLine += " " + arg;
+    commandLine += " " + token_;  // ignored by Lookout; finds its Linux process for Ctrl+C
+    child_ = std::make_unique<ChildProcess>(commandLine, false);
+    reader_ = std::thread([this] { readOutput(); });
+}
+
+Lookout::~Lookout() {
+    if (child_->waitForExit(0) == STILL_ACTIVE) child_->kill();
+    if (reader_.joinable()) reader_.join();
+}
+
+std::string Lookout::logPath() const {
+    std::string lower = exePath_;
+    CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    return lower.substr(0, lower.find(".exe")) + ".log";
+}
+
+void Lookout::readOutput() {
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(child_->stdoutRead(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        output_.append(buffer, read);
+        changed_.notify_all();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+}
+
+bool Lookout::waitForRecords(std::size_t count, DWORD deadlineMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(deadlineMs), [&] {
+        return splitRecords(output_).size() >= count || closed_;
+    }) && splitRecords(output_).size() >= count;
+}
+
+std::vector<std::string> Lookout::records() const { return splitRecords(output()); }
+
+std::string Lookout::output() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return output_;
+}
+
+bool Lookout::outputClosed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return closed_;
+}
+
+bool Lookout::waitForOutputClosed(DWORD deadlineMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(deadlineMs), [&] { return closed_; });
+}
+
+DWORD Lookout::stopWithCtrlC(DWORD deadlineMs) {
+    if (!sendCtrlC(child_->pid(), token_)) return STILL_ACTIVE;
+    DWORD code = child_->waitForExit(deadlineMs);
+    waitForOutputClosed(deadlineMs);
+    return code;
+}
+
+bool sendCtrlC(DWORD pid, const std::string& token) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    if (runningUnderWine()) {
+        long unixPid = unixPidOf(token);
+        return unixPid > 0 && linuxKill(unixPid, 2) == 0;
+    }
+#endif
+    // On Windows: join the child's console for a moment and raise the event there.
+    (void)token;
+    FreeConsole();
+    if (!AttachConsole(pid)) return false;
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    return sent != FALSE;
+}
+
+// ---- TestWindows ----
+
+TestWindows::TestWindows(const std::string& exeName)
+    : exePath_(exeName.find('\\') == std::string::npos ? binPath(exeName) : exeName) {
+    child_ = std::make_unique<ChildProcess>(quote(exePath_), true);
+    std::string ready = readLine(kDefaultDeadlineMs);
+    if (ready.rfind("ready ", 0) != 0) throw std::runtime_error("test window: " + ready);
+    pid_ = static_cast<DWORD>(std::strtoul(ready.c_str() + 6, nullptr, 10));
+}
+
+TestWindows::~TestWindows() {
+    try {
+        quit();
+    } catch (...) {
+    }
+}
+
+std::string TestWindows::readLine(DWORD deadlineMs) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    for (;;) {
+        std::size_t newline = pending_.find('\n');
+        if (newline != std::string::npos) {
+            std::string line = pending_.substr(0, newline);
+            pending_.erase(0, newline + 1);
+            return line;
+        }
+        DWORD available = 0;
+        if (!PeekNamedPipe(child_->stdoutRead(), nullptr, 0, nullptr, &available, nullptr))
+            throw std::runtime_error("test window process ended");
+        if (available > 0) {
+            std::string chunk(available, '\0');
+            DWORD read = 0;
+            ReadFile(child_->stdoutRead(), &chunk[0], available, &read, nullptr);
+            pending_.append(chunk, 0, read);
+            continue;
+        }
+        if (GetTickCount64() > deadline) throw std::runtime_error("test window did not answer");
+        Sleep(1);
+    }
+}
+
+std::string TestWindows::command(const std::string& line) {
+    std::string text = line + "\n";
+    DWORD written = 0;
+    if (!WriteFile(child_->stdinWrite(), text.data(), static_cast<DWORD>(text.size()), &written,
+                   nullptr))
+        fail("cannot write to the test window process");
+    return readLine(kDefaultDeadlineMs);
+}
+
+HWND TestWindows::create(const std::string& className, const std::string& title) {
+    std::string answer = command("create " + className + " " + toHex(title));
+    unsigned long long value = std::strtoull(answer.c_str() + 5, nullptr, 10);
+    if (answer.rfind("hwnd ", 0) != 0 || value == 0)
+        throw std::runtime_error("cannot create window: " + answer);
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+}
+
+void TestWindows::show(HWND window) {
+    command("show " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+    const ULONGLONG deadline = GetTickCount64() + kDefaultDeadlineMs;
+    while (GetForegroundWindow() != window) {
+        if (GetTickCount64() > deadline) throw std::runtime_error("window did not come to the front");
+        Sleep(1);
+    }
+}
+
+void TestWindows::hide(HWND window) {
+    command("hide " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+    const ULONGLONG deadline = GetTickCount64() + kDefaultDeadlineMs;
+    while (GetForegroundWindow() == window) {
+        if (GetTickCount64() > deadline) throw std::runtime_error("window stayed in front");
+        Sleep(1);
+    }
+}
+
+void TestWindows::retitle(HWND window, const std::string& title) {
+    command("title " + std::to_string(reinterpret_cast<std::uintptr_t>(window)) + " " +
+            toHex(title));
+}
+
+void TestWindows::destroy(HWND window) {
+    command("destroy " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+}
+
+void TestWindows::hang(DWORD ms) { command("hang " + std::to_string(ms)); }
+
+void TestWindows::quit() {
+    if (!child_ || child_->waitForExit(0) != STILL_ACTIVE) return;
+    DWORD written = 0;
+    WriteFile(child_->stdinWrite(), "quit\n", 5, &written, nullptr);
+    if (child_->waitForExit(kDefaultDeadlineMs) == STILL_ACTIVE) child_->kill();
+}
+
+}  // namespace e2e

@@ -1,0 +1,138 @@
+#pragma once
+// A small driver for end-to-end tests: runs the real Lookout.exe with its standard output on a
+// pipe, and test window processes that the test scripts line by line.
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace e2e {
+
+constexpr DWORD kDefaultDeadlineMs = 10000;
+
+// The folder that holds the test executables, Lookout.exe and the test window programs.
+std::string binDir();
+std::string binPath(const std::string& fileName);
+// A new empty folder under %TEMP% for one test.
+std::string freshTempDir(const std::string& tag);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+void copyFileOrThrow(const std::string& from, const std::string& to);
+
+// Polls `condition` until it holds; false when the deadline passed first.
+bool waitFor(const std::function<bool()>& condition, DWORD deadlineMs = kDefaultDeadlineMs);
+
+// The bytes of one application record and of one site record.
+std::string appRecord(const std::string& path, const std::string& description,
+                      const std::string& title);
+std::string siteRecord(const std::string& url, const std::string& title, const std::string& path);
+
+// Splits a record stream into whole records (kind, three fields and the line feed item, each
+// with its "$"). A record not yet complete is left out.
+std::vector<std::string> splitRecords(const std::string& stream);
+
+// A child process with pipes on its standard streams. Handles are made inheritable only for
+// the duration of one CreateProcess, under a lock, so that no child inherits another's pipe.
+class ChildProcess {
+public:
+    // stdin is a pipe when `pipeStdin`, else NUL; stdout is a pipe; stderr is NUL.
+    ChildProcess(const std::string& commandLine, bool pipeStdin);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    DWORD pid() const { return info_.dwProcessId; }
+    HANDLE process() const { return info_.hProcess; }
+    HANDLE stdinWrite() const { return stdinWrite_; }
+    HANDLE stdoutRead() const { return stdoutRead_; }
+    // Waits for the exit; returns the exit code, or STILL_ACTIVE when the deadline passed.
+    DWORD waitForExit(DWORD deadlineMs);
+    void kill();
+
+private:
+    PROCESS_INFORMATION info_ = {};
+    HANDLE stdinWrite_ = nullptr;
+    HANDLE stdoutRead_ = nullptr;
+};
+
+// The real Lookout.exe, copied into its own folder so that its log file is the test's own.
+class Lookout {
+public:
+    explicit Lookout(const std::vector<std::string>& args = {}, const std::string& folder = {});
+    ~Lookout();
+
+    const std::string& exePath() const { return exePath_; }
+    const std::string& folder() const { return folder_; }
+    std::string logPath() const;  // where the lower-cased ".exe" rule puts the log
+
+    // Waits until at least `count` whole records have arrived; false when the deadline passed.
+    bool waitForRecords(std::size_t count, DWORD deadlineMs = kDefaultDeadlineMs);
+    std::vector<std::string> records() const;
+    std::string output() const;  // every byte received so far
+    bool outputClosed() const;
+
+    // Delivers Ctrl+C and waits for the exit; returns the exit code (STILL_ACTIVE on time-out).
+    DWORD stopWithCtrlC(DWORD deadlineMs = kDefaultDeadlineMs);
+    // Waits until the pipe reports end-of-file, so that every byte has been read.
+    bool waitForOutputClosed(DWORD deadlineMs = kDefaultDeadlineMs);
+
+private:
+    void readOutput();
+
+    std::string folder_;
+    std::string exePath_;
+    std::string token_;
+    std::unique_ptr<ChildProcess> child_;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string output_;
+    bool closed_ = false;
+    bool stopped_ = false;
+};
+
+// One test window process (testwin*.exe) holding any number of top-level windows.
+class TestWindows {
+public:
+    // `exeName` is a file in binDir(), or a full path for a copy elsewhere.
+    explicit TestWindows(const std::string& exeName = "testwin_ver.exe");
+    ~TestWindows();
+
+    DWORD pid() const { return pid_; }
+    const std::string& exePath() const { return exePath_; }
+
+    // A hidden window of that class and title.
+    HWND create(const std::string& className, const std::string& title);
+    // Shows it, brings it to the front and waits until it is the foreground window.
+    void show(HWND window);
+    // Hides it and waits until it is no longer the foreground window.
+    void hide(HWND window);
+    void retitle(HWND window, const std::string& title);
+    void destroy(HWND window);
+    // The window thread stops pumping messages for `ms` milliseconds.
+    void hang(DWORD ms);
+    // Ends the process and waits for it.
+    void quit();
+
+private:
+    std::string command(const std::string& line);
+    std::string readLine(DWORD deadlineMs);
+
+    std::string exePath_;
+    std::unique_ptr<ChildProcess> child_;
+    std::string pending_;
+    DWORD pid_ = 0;
+};
+
+// Delivers Ctrl+C to a process the way the console would: under Wine, SIGINT to the process
+// whose command line holds `token`.
+bool sendCtrlC(DWORD pid, const std::string& token);
+
+}  // namespace e2e

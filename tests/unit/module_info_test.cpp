@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "unit/test_files.h"
+#include "winfo/module_info.h"
+
+namespace {
+
+TEST(CompareNoCase, IgnoresTheCaseOfAsciiLettersOnly) {
+    EXPECT_EQ(CompareNoCase("Progman", "PROGMAN"), 0);
+    EXPECT_EQ(CompareNoCase("workerw", "WorkerW"), 0);
+    EXPECT_EQ(CompareNoCase("", ""), 0);
+    // Other bytes are compared as they are: e-acute and E-acute of code page 1252 differ.
+    EXPECT_NE(CompareNoCase("\xe9", "\xc9"), 0);
+    EXPECT_NE(CompareNoCase("a[", "A{"), 0);
+}
+
+TEST(CompareNoCase, OrdersLikeAByteComparisonWithTheShorterTextFirst) {
+    EXPECT_LT(CompareNoCase("abc", "ABD"), 0);
+    EXPECT_GT(CompareNoCase("abd", "ABC"), 0);
+    EXPECT_LT(CompareNoCase("Prog", "progman"), 0);
+    EXPECT_GT(CompareNoCase("progman", "Prog"), 0);
+    EXPECT_GT(CompareNoCase("\xff", "a"), 0) << "bytes compare unsigned";
+}
+
+TEST(IsDesktopClass, MatchesProgmanAndWorkerWInAnyCase) {
+    for (const char* name : {"Progman", "PROGMAN", "progman", "WorkerW", "workerw", "WORKERW"})
+        EXPECT_TRUE(IsDesktopClass(name)) << name;
+    for (const char* name : {"", "Progman2", "Progma", "Worker W", "#32769", "WorkerWX"})
+        EXPECT_FALSE(IsDesktopClass(name)) << name;
+}
+
+TEST(FormatString, CutsWhatDoesNotFitAndCountsWhatWasWritten) {
+    char buffer[8];
+    EXPECT_EQ(FormatString(buffer, sizeof buffer, "%s-%d", "ab", 42), 5);
+    EXPECT_STREQ(buffer, "ab-42");
+    EXPECT_EQ(FormatString(buffer, sizeof buffer, "%s", "0123456789"), 7);
+    EXPECT_STREQ(buffer, "0123456");
+}
+
+TEST(GetVersionInfo, ReadsTheFileDescriptionOfOurTestExecutables) {
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_ver.exe")), "Lookout Test Window");
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_two.exe")), "Zweite Beschreibung")
+        << "of two translations, the last in the table wins";
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_plain.exe")), "-");
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("no-such-file.exe")), "-");
+}
+
+TEST(GetVersionInfo, KeepsA259ByteDescriptionAndCutsALongerOne) {
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_259.exe")), std::string(258, 'D') + "9");
+    std::string thirty;
+    for (int i = 0; i < 30; ++i) thirty += "0123456789";
+    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_300.exe")), thirty.substr(0, 259));
+}
+
+std::string ownLongPath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    char longPath[8192] = {};
+    GetLongPathNameA(path, longPath, sizeof longPath);
+    return longPath;
+}
+
+TEST(GetModuleInfo, FillsPathDescriptionAndTitleOfAWindow) {
+    unit::OwnWindow window("LookoutUnitApp", "Unit $ title");
+    AppRecord app;
+    ASSERT_EQ(GetModuleInfo(GetCurrentProcessId(), window.get(), app), 0u);
+    EXPECT_EQ(app.modulePath, ownLongPath());
+    EXPECT_EQ(app.description, "-") << "the unit test executable has no version resource";
+    EXPECT_EQ(app.title, "Unit $ title");
+}
+
+TEST(GetModuleInfo, ReportsTheDesktopForProgmanAndWorkerWWindows) {
+    for (const char* className : {"Progman", "workerw"}) {
+        unit::OwnWindow window(className, "Program Manager");
+        AppRecord app;
+        ASSERT_EQ(GetModuleInfo(GetCurrentProcessId(), window.get(), app), 0u);
+        EXPECT_EQ(app.modulePath, "Desktop") << className;
+        EXPECT_EQ(app.description, "Desktop") << className;
+        EXPECT_EQ(app.title, "Program Manager") << className;
+    }
+}
+
+TEST(GetModuleInfo, AProcessThatCannotBeOpenedGivesAnErrorAndLeavesTheRecord) {
+    AppRecord app{"previous path", "previous description", "previous title"};
+    EXPECT_NE(GetModuleInfo(0x7FFFFFF0u, nullptr, app), 0u);
+    EXPECT_EQ(app.modulePath, "previous path");
+    EXPECT_EQ(app.description, "previous description");
+    EXPECT_EQ(app.title, "previous title");
+}
+
+}  // namespace

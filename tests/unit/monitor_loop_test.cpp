@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/monitor_loop.h"
+#include "unit/test_files.h"
+
+namespace {
+
+TEST(TitleCheck, IsDueOnlyAfterMoreThanASecond) {
+    EXPECT_FALSE(titleCheckDue(5000, 5000));
+    EXPECT_FALSE(titleCheckDue(5000, 6000));
+    EXPECT_TRUE(titleCheckDue(5000, 6001));
+}
+
+TEST(TitleCheck, KeepsItsRhythmAcrossTheTickWrap) {
+    const std::uint32_t nearWrap = 0xFFFFFF00u;  // 256 ms before the wrap
+    EXPECT_FALSE(titleCheckDue(nearWrap, 0xFFFFFF10u)) << "16 ms later, before the wrap";
+    EXPECT_FALSE(titleCheckDue(nearWrap, 744u)) << "1000 ms later, after the wrap";
+    EXPECT_TRUE(titleCheckDue(nearWrap, 745u)) << "1001 ms later, after the wrap";
+    EXPECT_FALSE(titleCheckDue(0xFFFFFFFFu, 999u)) << "exactly 1000 ms across the wrap";
+    EXPECT_TRUE(titleCheckDue(0xFFFFFFFFu, 1000u));
+}
+
+class MonitorSteps : public ::testing::Test {
+protected:
+    std::string ownPath() const {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        char longPath[8192] = {};
+        GetLongPathNameA(path, longPath, sizeof longPath);
+        return longPath;
+    }
+    std::string record(const std::string& title) const {
+        return e2e::appRecord(ownPath(), "-", title);
+    }
+    unit::CapturedStream out;
+    MonitorState state;
+};
+
+TEST_F(MonitorSteps, ASwitchABAReportsThreeRecords) {
+    unit::OwnWindow a("LookoutUnitLoop", "Window A");
+    unit::OwnWindow b("LookoutUnitLoop", "Window B");
+    pollForegroundWindow(state, a.get(), 100, out.get());
+    pollForegroundWindow(state, a.get(), 110, out.get());
+    pollForegroundWindow(state, b.get(), 120, out.get());
+    pollForegroundWindow(state, a.get(), 130, out.get());
+    EXPECT_EQ(out.content(), record("Window A") + record("Window B") + record("Window A"));
+}
+
+TEST_F(MonitorSteps, ATitleChangeIsReportedAtTheNextCheckOnly) {
+    unit::OwnWindow a("LookoutUnitLoop", "before");
+    state.lastTitleCheck = 0;
+    pollForegroundWindow(state, a.get(), 500, out.get());
+    SetWindowTextA(a.get(), "after $1");
+    pollForegroundWindow(state, a.get(), 1000, out.get());  // not due yet
+    EXPECT_EQ(out.content(), record("before"));
+    pollForegroundWindow(state, a.get(), 1001, out.get());
+    EXPECT_EQ(out.content(), record("before") + record("after S1"));
+    EXPECT_EQ(state.lastTitleCheck, 1001u);
+    pollForegroundWindow(state, a.get(), 2500, out.get());  // due, but unchanged
+    EXPECT_EQ(out.content(), record("before") + record("after S1"));
+}
+
+TEST_F(MonitorSteps, ANullForegroundReportsNothingButCountsAsAChange) {
+    unit::OwnWindow a("LookoutUnitLoop", "Window A");
+    state.lastTitleCheck = 0;
+    pollForegroundWindow(state, nullptr, 5000, out.get());
+    EXPECT_EQ(out.content(), "") << "null at start is the last window already";
+    pollForegroundWindow(state, a.get(), 5010, out.get());
+    pollForegroundWindow(state, nullptr, 5020, out.get());
+    pollForegroundWindow(state, nullptr, 9000, out.get());  // title check on null: nothing
+    pollForegroundWindow(state, a.get(), 9010, out.get());
+    EXPECT_EQ(out.content(), record("Window A") + record("Window A"));
+}
+
+TEST_F(MonitorSteps, AWindowThatCannotBeIdentifiedIsNeverReported) {
+    unit::OwnWindow a("LookoutUnitLoop", "Window A");
+    unit::OwnWindow gone("LookoutUnitLoop", "Gone");
+    HWND goneHandle = gone.get();
+    gone.destroy();
+    state.lastTitleCheck = 0;
+    pollForegroundWindow(state, a.get(), 100, out.get());
+    pollForegroundWindow(state, goneHandle, 110, out.get());
+    EXPECT_EQ(state.processId, 0u) << "the previous window's process must not stand in";
+    // Its title (empty) differs from A's, yet no record joins A's path with it.
+    pollForegroundWindow(state, goneHandle, 5000, out.get());
+    EXPECT_EQ(out.content(), record("Window A"));
+}
+
+TEST_F(MonitorSteps, TheDesktopIsReportedWithFixedWords) {
+    unit::OwnWindow desktop("Progman", "Program Manager");
+    pollForegroundWindow(state, desktop.get(), 100, out.get());
+    EXPECT_EQ(out.content(), e2e::appRecord("Desktop", "Desktop", "Program Manager"));
+}
+
+}  // namespace
