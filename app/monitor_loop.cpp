@@ -2,6 +2,7 @@
 
 
 #include "browser/browser_info.h"
+#include "browser/classify.h"
 #include "dde/dde_dispatch.h"
 #include "diag/debug_log.h"
 #include "java/java_command.h"

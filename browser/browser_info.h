@@ -1,12 +1,11 @@
 #pragma once
-// Browser classification and the address dispatcher.
+// Fills the site record of a browser window with the address it shows.
 
 #include <windows.h>
 
 #include "app/records.h"
+#include "browser/classify.h"
 
-// True when the top-level window is a browser's main window.
-bool isBrowserWindow(HWND window);
-
-// Fills `site` with the address shown in the browser window; false when none could be had.
+// True when `site` is to be reported. Both fields of `site` are set on every call, so nothing
+// of an earlier window survives.
 bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND ddeWindow);
