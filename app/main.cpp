@@ -1,7 +1,6 @@
-#include "app/hooks.h"
+#include "app/lookout_main.h"
 #include "app/monitor_loop.h"
 
 int main(int argc, char** argv) {
-    startUp(argc, argv);
-    createConsoleDDEProcessingWindowProcess();
+    return runLookout(argc, argv, createConsoleDDEProcessingWindowProcess);
 }

@@ -38,4 +38,4 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, std::FIL
 void runReportStep(MonitorState& state, HWND window, std::FILE* out);
 
 // Never returns.
-[[noreturn]] void createConsoleDDEProcessingWindowProcess();
+void createConsoleDDEProcessingWindowProcess();

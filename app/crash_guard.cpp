@@ -1,0 +1,64 @@
+#include "app/crash_guard.h"
+
+#if defined(_MSC_VER)
+
+bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
+    __try {
+        body();
+    } __except (filter(GetExceptionInformation())) {
+        return true;
+    }
+    return false;
+}
+
+#else  // mingw-w64 g++: no __try/__except, but the __try1/__except1 scope-table macros
+
+#include <excpt.h>
+
+namespace {
+
+CrashFilter activeFilter = nullptr;
+volatile bool filterRan = false;
+
+}  // namespace
+
+// Called by the system's scope handler during the first pass of exception dispatch, so the
+// filter sees the state at the fault. Named in assembly by __try1, hence C linkage.
+extern "C" __attribute__((used)) LONG lookoutCrashGuardFilter(EXCEPTION_POINTERS* info, void*) {
+    filterRan = true;
+    LONG disposition = activeFilter(info);
+    // Executing the handler for a g++ exception makes libgcc's unwinder loop for ever: let it
+    // go on to the catch in runUnderCrashGuard instead. The filter has run all the same.
+    if (info && info->ExceptionRecord && info->ExceptionRecord->ExceptionCode == kCppExceptionCode)
+        return EXCEPTION_CONTINUE_SEARCH;
+    return disposition;
+}
+
+namespace {
+
+// Holds no object with a destructor: g++ would otherwise replace the scope handler with its
+// own and the guard would do nothing.
+__attribute__((noipa)) bool callGuarded(void (*body)()) {
+    filterRan = false;
+    __try1(lookoutCrashGuardFilter)
+    __asm__ __volatile__("" ::: "memory");
+    body();
+    __asm__ __volatile__("" ::: "memory");
+    __except1
+    return filterRan;
+}
+
+}  // namespace
+
+bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
+    activeFilter = filter;
+    try {
+        return callGuarded(body);
+    } catch (...) {
+        // A C++ exception: the filter ran at the throw point unless nothing let it see one.
+        if (!filterRan) filter(nullptr);
+        return true;
+    }
+}
+
+#endif
