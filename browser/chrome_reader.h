@@ -7,8 +7,8 @@
 
 // The omnibox classes, compared whole and case-sensitively. Either is read whatever the
 // browser's code was.
-constexpr char kChromeOmniboxClass[] = "Chrome_OmniboxView";
-constexpr char kYandexOmniboxClass[] = "YandexBrowser_OmniboxView";
+inline constexpr char kChromeOmniboxClass[] = "Chrome_OmniboxView";
+inline constexpr char kYandexOmniboxClass[] = "YandexBrowser_OmniboxView";
 
 // The omnibox text (at most 1023 bytes), or empty when no omnibox was found or it did not answer.
 std::string getChromeUrl(HWND window);
