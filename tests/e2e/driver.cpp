@@ -375,6 +375,27 @@ void TestWindows::destroy(HWND window) {
 
 void TestWindows::hang(DWORD ms) { command("hang " + std::to_string(ms)); }
 
+HWND TestWindows::createChild(HWND parent, const std::string& className,
+                              const std::string& text) {
+    std::string answer = command("child " +
+                                 std::to_string(reinterpret_cast<std::uintptr_t>(parent)) + " " +
+                                 className + " " + toHex(text));
+    unsigned long long value = std::strtoull(answer.c_str() + 5, nullptr, 10);
+    if (answer.rfind("hwnd ", 0) != 0 || value == 0)
+        throw std::runtime_error("cannot create child window: " + answer);
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+}
+
+void TestWindows::showThenHang(HWND window, DWORD ms) {
+    command("showhang " + std::to_string(reinterpret_cast<std::uintptr_t>(window)) + " " +
+            std::to_string(ms));
+    const ULONGLONG deadline = GetTickCount64() + kDefaultDeadlineMs;
+    while (GetForegroundWindow() != window) {
+        if (GetTickCount64() > deadline) throw std::runtime_error("window did not come to the front");
+        Sleep(1);
+    }
+}
+
 void TestWindows::quit() {
     if (!child_ || child_->waitForExit(0) != STILL_ACTIVE) return;
     DWORD written = 0;

@@ -118,6 +118,12 @@ public:
     void destroy(HWND window);
     // The window thread stops pumping messages for `ms` milliseconds.
     void hang(DWORD ms);
+    // A visible child window of that class and text under `parent`; "Edit" gives a real edit
+    // control, other classes answer WM_GETTEXT with their text.
+    HWND createChild(HWND parent, const std::string& className, const std::string& text);
+    // Like show(), but the window thread stops pumping for `ms` milliseconds as soon as the
+    // window is in front, so that whoever looks at it next finds it not answering.
+    void showThenHang(HWND window, DWORD ms);
     // Ends the process and waits for it.
     void quit();
 

@@ -6,6 +6,11 @@
 //   title <hwnd> <hex title>     -> "ok"          set its title
 //   destroy <hwnd>               -> "ok"
 //   hang <ms>                    -> "ok"          the window thread stops pumping for <ms>
+//   child <parent> <class> <hex text> -> "hwnd <n>" a visible child window of that class and
+//                                                   text under <parent>; a class the system
+//                                                   already has (such as Edit) is used as it is
+//   showhang <hwnd> <ms>         -> "ok"          show and bring to the foreground, then stop
+//                                                   pumping for <ms> before anything else runs
 //   quit                         -> "bye"
 // Titles travel as hex so that any byte, "$" and blanks included, gets through. The window
 // thread runs the commands; a reader thread hands them over with PostThreadMessage.
@@ -49,6 +54,14 @@ void registerClass(const std::string& className) {
     registered.insert(className);
 }
 
+// Registers a class of our own for a child unless the system already provides one of that
+// name, so that a child of class "Edit" is a real edit control.
+void registerChildClass(const std::string& className) {
+    WNDCLASSA existing = {};
+    if (GetClassInfoA(nullptr, className.c_str(), &existing)) return;
+    registerClass(className);
+}
+
 HWND windowArg(std::istringstream& in) {
     unsigned long long value = 0;
     in >> value;
@@ -88,6 +101,23 @@ bool runCommand(const std::string& line) {
     } else if (verb == "hang") {
         unsigned long ms = 0;
         in >> ms;
+        reply("ok");
+        Sleep(ms);
+    } else if (verb == "child") {
+        HWND parent = windowArg(in);
+        std::string className, hexText;
+        in >> className >> hexText;
+        registerChildClass(className);
+        HWND window = CreateWindowExA(0, className.c_str(), fromHex(hexText).c_str(),
+                                      WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
+        reply("hwnd " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
+    } else if (verb == "showhang") {
+        HWND window = windowArg(in);
+        unsigned long ms = 0;
+        in >> ms;
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
         reply("ok");
         Sleep(ms);
     } else if (verb == "quit") {
