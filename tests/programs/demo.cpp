@@ -261,7 +261,32 @@ std::vector<Step> buildScript(Stage& stage) {
     HWND invoice = withVersion.create("DemoEditor", invoiceTitle);
     HWND blank = plain.create("DemoBlank", "");
 
+    // An Internet Explorer-like frame: the address is the Edit beside the address toolbar.
+    const std::string ieTitle = "Example Domain - Internet Explorer";
+    const std::string ieAddress = "http://example.com/";
+    HWND ieFrame = withVersion.create("IEFrame", ieTitle);
+    HWND rebar = withVersion.createChild(ieFrame, "ReBarWindow32", "");
+    withVersion.createChild(rebar, "ToolbarWindow32", "Links");
+    HWND band = withVersion.createChild(ieFrame, "DemoAddressBand", "");
+    withVersion.createChild(band, "ToolbarWindow32", "Address Combo Control");
+    HWND combo = withVersion.createChild(band, "ComboBoxEx32", "");
+    withVersion.createChild(combo, "Edit", ieAddress);
+
+    // A Chromium-like frame: the address is the omnibox's text.
+    const std::string chromeTitle = "Example - Chrome";
+    const std::string chromeAddress = "https://example.org/?price=$5";
+    HWND chrome = plain.create("Chrome_WidgetWin_1", chromeTitle);
+    HWND view = plain.createChild(chrome, "DemoBrowserView", "");
+    plain.createChild(view, "Chrome_RenderWidgetHostHWND", "Chrome Legacy Window");
+    plain.createChild(view, "Chrome_OmniboxView", chromeAddress);
+
+    // A Chromium-based application without an omnibox stays an ordinary application.
+    const std::string electronTitle = "An Electron application";
+    HWND electron = plain.create("Chrome_WidgetWin_1", electronTitle);
+    plain.createChild(electron, "Chrome_RenderWidgetHostHWND", "");
+
     using e2e::appRecord;
+    using e2e::siteRecord;
     std::vector<Step> script = {
         {"Bring an application with a version resource (testwin_ver.exe) to the front; "
          "Lookout is not running yet",
@@ -291,6 +316,16 @@ std::vector<Step> buildScript(Stage& stage) {
         {"Switch to a window with an empty title: the record ends in $$<LF>$",
          [&plain, blank] { plain.show(blank); },
          {appRecord(plainPath, kNoDescription, "")}},
+        {"Switch to an Internet Explorer-like window: a site record with the address from the "
+         "edit beside its address toolbar",
+         [&withVersion, ieFrame] { withVersion.show(ieFrame); },
+         {siteRecord(ieAddress, ieTitle, versionPath)}},
+        {"Switch to a Chromium-like window: a site record with the omnibox's address",
+         [&plain, chrome] { plain.show(chrome); },
+         {siteRecord("https://example.org/?price=S5", chromeTitle, plainPath)}},
+        {"Switch to a Chromium-based window without an omnibox: an application record",
+         [&plain, electron] { plain.show(electron); },
+         {appRecord(plainPath, kNoDescription, electronTitle)}},
         {"Back to the first application",
          [&withVersion, writer] { withVersion.show(writer); },
          {appRecord(versionPath, kVersionDescription, writerTitle)}},
