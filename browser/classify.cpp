@@ -9,6 +9,7 @@ BrowserType getBrowserType(HWND window) {
     if (className == "MozillaUIWindowClass") return 1;
     if (className == "MozillaWindowClass") return 1;
     if (className == "IEFrame") return 2;
+    if (className == "OperaWindowClass") return 3;
     return 0;
 }
 
