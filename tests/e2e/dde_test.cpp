@@ -116,7 +116,7 @@ private:
 class Dde : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(ddeAtomsLeft()) << "an earlier run left DDE atoms in the table";
+        atomsAtStart = ddeAtomsLeft();
         plain = windows.create("LookoutDdePlain", "Plain");
         firefox = windows.create("MozillaWindowClass", "Window Title");
     }
@@ -135,6 +135,13 @@ protected:
         return lookout->records()[records - 1];
     }
     std::string log() const { return e2e::readFile(lookout->logPath()); }
+    // The global atom table is the wineserver's, shared by every test of the run.
+    void expectNoAtomsLeft(const char* what = "") const {
+        if (atomsAtStart)
+            ADD_FAILURE() << "DDE atoms were left in the table before this test began";
+        else
+            EXPECT_FALSE(ddeAtomsLeft()) << what;
+    }
     std::string siteOf(const std::string& url, const std::string& title) const {
         return siteRecord(url, title, windows.exePath());
     }
@@ -147,6 +154,7 @@ protected:
     HWND firefox = nullptr;
     std::unique_ptr<e2e::Lookout> lookout;
     std::size_t records = 0;
+    bool atomsAtStart = false;
 };
 
 TEST_F(Dde, FirefoxIsAnsweredFromTheReplyAndMatchedToItsServerOnce) {
@@ -167,7 +175,7 @@ TEST_F(Dde, FirefoxIsAnsweredFromTheReplyAndMatchedToItsServerOnce) {
     EXPECT_EQ(server.count("initiate"), 1u);
     EXPECT_EQ(server.count("request 0xFFFFFFFF"), 2u);
     EXPECT_EQ(server.count("ack 8000"), 2u);
-    EXPECT_FALSE(ddeAtomsLeft());
+    expectNoAtomsLeft();
 }
 
 TEST_F(Dde, OperaWindowIsAnsweredByTheOperaServer) {
@@ -200,7 +208,7 @@ TEST_F(Dde, TwoAnsweringServersGiveNoMatchAndTheNextQueryBroadcastsAgain) {
     EXPECT_EQ(traces(text, "DDEServersList::startDDERequest"), 0u);
     EXPECT_EQ(first.count("initiate"), 2u);
     EXPECT_EQ(second.count("initiate"), 2u);
-    EXPECT_FALSE(ddeAtomsLeft());
+    expectNoAtomsLeft("the servers' application and topic atoms");
 }
 
 TEST_F(Dde, AServerThatNeverSendsDataCostsOneSecondAndPollingGoesOn) {
@@ -229,7 +237,7 @@ TEST_F(Dde, ANegativeAcknowledgementEndsTheQueryByTheTimeOut) {
     EXPECT_NE(text.find(">>>> Function: DDEServersList::onDDEAck", request), std::string::npos);
     EXPECT_NE(text.find("res = 258\r\n", request), std::string::npos);
     server.eventsAfterPing();
-    EXPECT_FALSE(ddeAtomsLeft()) << "the item atom of the negative acknowledgement";
+    expectNoAtomsLeft("the item atom of the negative acknowledgement");
 }
 
 TEST_F(Dde, DataWithoutAckReqOrReleaseIsNeitherAcknowledgedNorFreed) {
@@ -241,7 +249,7 @@ TEST_F(Dde, DataWithoutAckReqOrReleaseIsNeitherAcknowledgedNorFreed) {
     EXPECT_EQ(countOf(text, "still alive-11:"), 0u);
     EXPECT_EQ(countOf(text, "still alive-20:"), 0u);
     EXPECT_EQ(server.count("ack 8000"), 0u);
-    EXPECT_FALSE(ddeAtomsLeft()) << "the item atom, which no acknowledgement took back";
+    expectNoAtomsLeft("the item atom, which no acknowledgement took back");
 }
 
 TEST_F(Dde, TextWithoutNulIsReadUpToTheEndOfTheBlock) {
@@ -280,7 +288,7 @@ TEST_F(Dde, ALateReplyAnswersNeitherAnotherServersRequestNorTheNextOne) {
     EXPECT_EQ(countOf(text, "res = 258\r\n"), 2u) << text;
     slow.waitForEvent("ack 8000", 2);  // the second late reply, acknowledged: its atom is back
     EXPECT_EQ(countOf(log(), "onDataRecv: no request waits for this reply: 0x"), 2u);
-    EXPECT_FALSE(ddeAtomsLeft());
+    expectNoAtomsLeft();
 }
 
 TEST_F(Dde, WithoutTheDdeThreadOtherRecordsStillCome) {
@@ -332,7 +340,10 @@ TEST_F(Dde, CtrlCDuringAQueryEndsWithCodeOne) {
     windows.show(firefox);
     server.waitForEvent("request 0xFFFFFFFF");  // Lookout now waits for the answer
     EXPECT_EQ(lookout->stopWithCtrlC(), 1u);
-    EXPECT_EQ(lookout->output(), appOf("Plain"));
+    std::string output = lookout->output();
+    // The query's own record comes only if the stop took longer than the query.
+    EXPECT_TRUE(output == appOf("Plain") || output == appOf("Plain") + appOf("Window Title"))
+        << output;
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(Lookout Terminated\r\n$)")));
 }
 

@@ -43,15 +43,4 @@ TEST(DDEReply, AFieldThatDoesNotCloseLeavesThePositionWhereItWas) {
     EXPECT_EQ(split(R"("one","unclosed)"), Parts("one", ""));
 }
 
-TEST(DDEReply, PositionMovesPastTheClosingQuote) {
-    const std::string source = R"("ab","cd")";
-    std::size_t position = 0;
-    EXPECT_EQ(getStringInQuotes(source, position), "ab");
-    EXPECT_EQ(position, 4u);
-    EXPECT_EQ(getStringInQuotes(source, position), "cd");
-    EXPECT_EQ(position, source.size());
-    EXPECT_EQ(getStringInQuotes(source, position), "");
-    EXPECT_EQ(getNextNotSlahedSymbolPos(source, source.size() + 5), kNoPosition);
-}
-
 }  // namespace
