@@ -37,9 +37,10 @@ unsigned __stdcall DDEDispatchThreadLoop(void* argument) noexcept {
     ReleaseSemaphore(context->hReadySemaphore.get(), 1, nullptr);
     context.reset();
 
-    // With a window filter the quit message posted at WM_DESTROY is never retrieved, but once
-    // the window is gone GetMessageA reports -1 for the filter, which ends the loop as well.
-    // Without a window the filter admits the whole thread, to which nothing is addressed.
+    // The quit message posted at WM_DESTROY is addressed to the thread, which the window filter
+    // need not admit; once the window is gone GetMessageA reports -1 for the filter, and that
+    // ends the loop too. Without a window the filter admits the whole thread, to which nothing
+    // is addressed, so the thread waits for good.
     MSG message;
     while (GetMessageA(&message, window, 0, 0) > 0) {
         TranslateMessage(&message);

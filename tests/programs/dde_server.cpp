@@ -9,9 +9,11 @@
 //   --no-nul              the text fills the block with no NUL after it
 //   --header-only         a block of the 4-byte DDEDATA header alone, without any value
 //   --delay <ms>          send the data this long after the request
+//   --keep-running        keep serving after standard input ends (for the demo)
 // It prints "ready <pid> <hwnd>", then a line per event: "initiate", "request <item>",
 // "data", "ack <status>", "terminate". Commands on standard input: "ping" (answered "pong"
-// once every message posted before it has been handled) and "quit".
+// once every message posted before it has been handled) and "quit"; the end of standard input
+// counts as "quit".
 #include <windows.h>
 
 #include <dde.h>
@@ -30,7 +32,7 @@ struct Options {
     std::string app = "FireFox";
     std::string reply = "\"http://example.test/\",\"Example\"";
     bool noData = false, nack = false, ackReq = true, release = true, nul = true;
-    bool headerOnly = false;
+    bool headerOnly = false, keepRunning = false;
     unsigned delayMs = 0;
 } options;
 
@@ -142,7 +144,8 @@ DWORD WINAPI readCommands(void*) {
         PostThreadMessageA(windowThreadId, kCommandMessage, quit, 0);
         if (quit) return 0;
     }
-    PostThreadMessageA(windowThreadId, kCommandMessage, 1, 0);
+    // The end of standard input means the test has gone, unless the server was asked to stay.
+    if (!options.keepRunning) PostThreadMessageA(windowThreadId, kCommandMessage, 1, 0);
     return 0;
 }
 
@@ -155,7 +158,10 @@ void parse(int argc, char** argv) {
         if (arg == "--app" && hasValue) options.app = argv[++i];
         else if (arg == "--url" && hasValue) url = argv[++i];
         else if (arg == "--title" && hasValue) title = argv[++i];
-        else if (arg == "--reply-hex" && hasValue) options.reply = fromHex(argv[++i]), customReply = true;
+        else if (arg == "--reply-hex" && hasValue) {
+            options.reply = fromHex(argv[++i]);
+            customReply = true;
+        }
         else if (arg == "--delay" && hasValue) options.delayMs = std::strtoul(argv[++i], nullptr, 10);
         else if (arg == "--no-data") options.noData = true;
         else if (arg == "--nack") options.nack = true;
@@ -163,6 +169,7 @@ void parse(int argc, char** argv) {
         else if (arg == "--no-release") options.release = false;
         else if (arg == "--no-nul") options.nul = false;
         else if (arg == "--header-only") options.headerOnly = true;
+        else if (arg == "--keep-running") options.keepRunning = true;
     }
     if (!customReply) options.reply = "\"" + url + "\",\"" + title + "\"";
 }
