@@ -6,16 +6,6 @@
 #include "dde/dde_url.h"
 #include "diag/debug_log.h"
 
-namespace {
-
-constexpr BrowserType kNotABrowser = 0;
-constexpr BrowserType kFirefox = 1;
-constexpr BrowserType kInternetExplorer = 2;
-constexpr BrowserType kChrome = 4;
-constexpr BrowserType kYandex = 6;
-
-}  // namespace
-
 bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND ddeWindow) {
     traceFunction("GetBrowserInfo");
     site.title = app.title;

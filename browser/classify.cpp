@@ -10,13 +10,6 @@
 
 namespace {
 
-constexpr BrowserType kNotABrowser = 0;
-constexpr BrowserType kFirefox = 1;
-constexpr BrowserType kInternetExplorer = 2;
-constexpr BrowserType kOpera = 3;
-constexpr BrowserType kChrome = 4;
-constexpr BrowserType kYandex = 6;
-
 constexpr char kChromiumFramePrefix[] = "Chrome_WidgetWin_";
 constexpr char kOperaFrameClass[] = "OperaWindowClass";
 

@@ -1,5 +1,5 @@
 #pragma once
-// Reads a Firefox window's address from its accessibility tree.
+// Reads a Firefox window's address from its accessibility (MSAA) tree.
 
 #include <windows.h>
 
@@ -7,6 +7,7 @@
 
 class WalkerMSAA {
 public:
-    // The address found in the window's tree, or empty.
+    // The address found in the window's tree, or empty. The walk itself is walkFirefoxTree
+    // (browser/msaa_tree.h); the window's object is awaited for a bounded time only.
     static std::string getFirefoxURL(HWND window);
 };

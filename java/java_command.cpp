@@ -1,4 +1,22 @@
 #include "java/java_command.h"
 
-// The Java command is not looked up yet: the record keeps the executable's path.
-void lookupJavaCommand(DWORD, AppRecord&) {}
+#include <string>
+
+#include "java/perf_data_file.h"
+#include "java/perf_data_folder.h"
+
+namespace {
+
+constexpr char kJavaCommandKey[] = "javaCommand";
+
+}  // namespace
+
+void lookupJavaCommand(DWORD processId, AppRecord& app) {
+    const std::string folder = perfDataDirectory();
+    // No folder to look in: a relative path would read whatever the current directory holds.
+    if (folder.empty() || folder == kNoUserNameFolder) return;
+    const std::string path = folder + std::to_string(static_cast<unsigned long>(processId));
+    std::string command;
+    if (readPerfDataValue(path, kJavaCommandKey, command) == kPerfDataFound)
+        app.modulePath = std::move(command);
+}

@@ -5,5 +5,7 @@
 
 #include "app/records.h"
 
-// May replace app.modulePath with the Java command of the process.
+// Replaces app.modulePath with the Java command that the process's performance-data file
+// holds, even when that command is empty. On any failure the record stays as it is. Writes no
+// log lines; memory exhaustion propagates as an exception.
 void lookupJavaCommand(DWORD processId, AppRecord& app);

@@ -45,6 +45,13 @@ lookout_prefix() {
         done
         touch "$WINEPREFIX/.lookout-ready"
     fi
+    # A crash outside our own guard would start Wine's debugger, which waits for ever without a
+    # terminal; with no debugger to start, the process just ends with its exception code.
+    if [ ! -f "$WINEPREFIX/.lookout-no-debugger" ]; then
+        "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+            /v Debugger /d 'lookout-no-debugger.exe %ld %ld' /f >/dev/null 2>&1 </dev/null
+        touch "$WINEPREFIX/.lookout-no-debugger"
+    fi
 }
 
 # A persistent server keeps process start-up cheap. The services that the first process of a

@@ -290,9 +290,11 @@ bool sendCtrlC(DWORD pid, const std::string& token) {
 
 // ---- TestWindows ----
 
-TestWindows::TestWindows(const std::string& exeName)
+TestWindows::TestWindows(const std::string& exeName, const std::vector<std::string>& args)
     : exePath_(exeName.find('\\') == std::string::npos ? binPath(exeName) : exeName) {
-    child_ = std::make_unique<ChildProcess>(quote(exePath_), true);
+    std::string commandLine = quote(exePath_);
+    for (const std::string& arg : args) commandLine += " " + arg;
+    child_ = std::make_unique<ChildProcess>(commandLine, true);
     std::string ready = readLine(kDefaultDeadlineMs);
     if (ready.rfind("ready ", 0) != 0) throw std::runtime_error("test window: " + ready);
     pid_ = static_cast<DWORD>(std::strtoul(ready.c_str() + 6, nullptr, 10));

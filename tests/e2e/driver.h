@@ -101,8 +101,10 @@ private:
 // One test window process (testwin*.exe) holding any number of top-level windows.
 class TestWindows {
 public:
-    // `exeName` is a file in binDir(), or a full path for a copy elsewhere.
-    explicit TestWindows(const std::string& exeName = "testwin_ver.exe");
+    // `exeName` is a file in binDir(), or a full path for a copy elsewhere; `args` are added to
+    // its command line.
+    explicit TestWindows(const std::string& exeName = "testwin_ver.exe",
+                         const std::vector<std::string>& args = {});
     ~TestWindows();
 
     DWORD pid() const { return pid_; }

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "demo_props.h"
 #include "e2e/driver.h"
 
 namespace {
@@ -209,10 +210,21 @@ public:
     ~Stage() { echo_.stop(); }
 
     // The test window process of that executable, started on first use.
-    e2e::TestWindows& process(const std::string& exeName) {
+    e2e::TestWindows& process(const std::string& exeName,
+                              const std::vector<std::string>& args = {}) {
         std::unique_ptr<e2e::TestWindows>& slot = processes_[exeName];
-        if (!slot) slot = std::make_unique<e2e::TestWindows>(exeName);
+        if (!slot) slot = std::make_unique<e2e::TestWindows>(exeName, args);
         return *slot;
+    }
+
+    // A browser's DDE server, up from now until the demo ends.
+    void serveDde(const std::string& switches) {
+        ddeServers_.push_back(std::make_unique<demo::DdeServer>(switches));
+    }
+
+    demo::JavaApplication& java(const std::string& command) {
+        if (!java_) java_ = std::make_unique<demo::JavaApplication>(command);
+        return *java_;
     }
 
     void startLookout() {
@@ -227,6 +239,8 @@ public:
 private:
     Console& console_;
     std::map<std::string, std::unique_ptr<e2e::TestWindows>> processes_;
+    std::vector<std::unique_ptr<demo::DdeServer>> ddeServers_;
+    std::unique_ptr<demo::JavaApplication> java_;
     std::unique_ptr<e2e::Lookout> lookout_;
     RecordEcho echo_;  // last, so that it is gone before the Lookout it reads
 };
@@ -280,6 +294,25 @@ std::vector<Step> buildScript(Stage& stage) {
     plain.createChild(view, "Chrome_RenderWidgetHostHWND", "Chrome Legacy Window");
     plain.createChild(view, "Chrome_OmniboxView", chromeAddress);
 
+    // A Firefox-like window whose accessibility tree shows the address.
+    const std::string firefoxTitle = "Example Domain - Mozilla Firefox";
+    const std::string firefoxAddress = "https://www.example.org/";
+    e2e::TestWindows& firefox =
+        stage.process("msaa_server.exe", {"/address", "\"" + firefoxAddress + "\""});
+    HWND firefoxWindow = firefox.create("MozillaWindowClass", firefoxTitle);
+
+    // A Firefox-like window without an accessible address: the browser is asked over DDE, and
+    // its reply gives both the address and the title.
+    HWND ddeFirefox = plain.create("MozillaWindowClass", "Firefox (asked over DDE)");
+    stage.serveDde("--app FireFox --url http://dde.example/news --title \"News (from DDE)\"");
+    HWND opera = plain.create("OperaWindowClass", "Opera window");
+    stage.serveDde("--app Opera --url http://opera.example/ --title \"Opera page (from DDE)\"");
+
+    // A Java application: javaw.exe is named after the command in its performance data.
+    const std::string javaCommand = "com.example.Inventory --store 42";
+    e2e::TestWindows& java = stage.java(javaCommand).windows();
+    HWND javaWindow = java.create("SunAwtFrame", "Inventory");
+
     // A Chromium-based application without an omnibox stays an ordinary application.
     const std::string electronTitle = "An Electron application";
     HWND electron = plain.create("Chrome_WidgetWin_1", electronTitle);
@@ -326,6 +359,19 @@ std::vector<Step> buildScript(Stage& stage) {
         {"Switch to a Chromium-based window without an omnibox: an application record",
          [&plain, electron] { plain.show(electron); },
          {appRecord(plainPath, kNoDescription, electronTitle)}},
+        {"Switch to a Firefox-like window: the address comes from its accessibility tree",
+         [&firefox, firefoxWindow] { firefox.show(firefoxWindow); },
+         {siteRecord(firefoxAddress, firefoxTitle, firefox.exePath())}},
+        {"Switch to a Firefox-like window without an accessible address: asked over DDE, the "
+         "browser's reply gives address and title",
+         [&plain, ddeFirefox] { plain.show(ddeFirefox); },
+         {siteRecord("http://dde.example/news", "News (from DDE)", plainPath)}},
+        {"Switch to an Opera window: asked over DDE under the name \"Opera\"",
+         [&plain, opera] { plain.show(opera); },
+         {siteRecord("http://opera.example/", "Opera page (from DDE)", plainPath)}},
+        {"Switch to a Java application (javaw.exe): the record names the Java command",
+         [&java, javaWindow] { java.show(javaWindow); },
+         {appRecord(javaCommand, kVersionDescription, "Inventory")}},
         {"Back to the first application",
          [&withVersion, writer] { withVersion.show(writer); },
          {appRecord(versionPath, kVersionDescription, writerTitle)}},

@@ -1,0 +1,95 @@
+// javaw.exe windows are reported with the Java command from their performance-data file.
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "e2e/driver.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// Copies of the test window program named `fileName`, one process each, with the file where
+// the lookup expects that process's performance data; the files are removed at the end.
+class JavaProcess {
+public:
+    explicit JavaProcess(const std::string& fileName)
+        : windows_(copyAs(fileName)), path_(perfDataFolder() + std::to_string(windows_.pid())) {}
+    ~JavaProcess() {
+        DeleteFileA(path_.c_str());
+        RemoveDirectoryA(perfDataFolder().c_str());  // when no other file is left in it
+    }
+    e2e::TestWindows& windows() { return windows_; }
+    void writePerfData(const std::string& bytes) {
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    void removePerfData() { DeleteFileA(path_.c_str()); }
+
+private:
+    static std::string copyAs(const std::string& fileName) {
+        std::string path = e2e::freshTempDir("java") + "\\" + fileName;
+        e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), path);
+        return path;
+    }
+    static std::string perfDataFolder() {
+        char user[1024] = {}, temp[MAX_PATH] = {};
+        DWORD size = sizeof user;
+        GetUserNameA(user, &size);
+        GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+        std::string folder = std::string(temp) + "\\hsperfdata_" + user;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        return folder + "\\";
+    }
+
+    e2e::TestWindows windows_;
+    std::string path_;
+};
+
+const std::string kCommand = "\xCA\xFE\xC0\xC0\x01sun.rt.javaCommand\0com.example.Main -x\0x"s;
+
+TEST(JavaCommand, EachSwitchToAJavawWindowLooksTheCommandUpAgain) {
+    JavaProcess java("javaw.exe");
+    const std::string path = java.windows().exePath();
+    HWND a = java.windows().create("LookoutJavaA", "Java A");
+    HWND b = java.windows().create("LookoutJavaB", "Java B");
+    JavaProcess capitals("JAVAW.EXE");
+    capitals.writePerfData(kCommand);
+    HWND c = capitals.windows().create("LookoutJavaC", "Capitals");
+
+    java.writePerfData(kCommand);
+    java.windows().show(a);
+    e2e::Lookout lookout;
+    ASSERT_TRUE(lookout.waitForRecords(1));
+    const struct {
+        std::optional<std::string> perfData;  // no file when absent
+        std::string reported;
+    } steps[] = {
+        {std::nullopt, path},
+        {"sun.rt.javaCommand\0\0next\0"s, ""},
+        {"sun.rt.other\0value\0"s, path},
+        {"x\0sun.rt.javaCommand"s, path},  // the key at the very end
+    };
+    std::string expected = e2e::appRecord("com.example.Main -x", "Lookout Test Window", "Java A");
+    for (std::size_t step = 0; step < std::size(steps); ++step) {
+        if (steps[step].perfData)
+            java.writePerfData(*steps[step].perfData);
+        else
+            java.removePerfData();
+        java.windows().show(step % 2 ? a : b);
+        ASSERT_TRUE(lookout.waitForRecords(step + 2)) << "step " << step;
+        expected += e2e::appRecord(steps[step].reported, "Lookout Test Window",
+                                   step % 2 ? "Java A" : "Java B");
+    }
+    capitals.windows().show(c);
+    ASSERT_TRUE(lookout.waitForRecords(std::size(steps) + 2));
+    expected += e2e::appRecord(capitals.windows().exePath(), "Lookout Test Window", "Capitals");
+    EXPECT_EQ(lookout.output(), expected);
+}
+
+}  // namespace
