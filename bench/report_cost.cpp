@@ -1,0 +1,218 @@
+// Identification and browser address costs: the time of one new-window report, made in this
+// process by Lookout's own monitor step (process, modules, long path, version resource, title,
+// classification, address reader, record) against windows of other processes. The record goes
+// to NUL; the step's result is checked against what each window must give.
+//   bench_report.exe [--reports N] [--dde-first N]
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/monitor_loop.h"
+#include "browser/classify.h"
+#include "common/clock.h"
+#include "common/desktop.h"
+#include "common/options.h"
+#include "common/stats.h"
+#include "dde/dde_dispatch.h"
+#include "e2e/driver.h"
+#include "winfo/module_info.h"
+#include "winfo/window_query.h"
+
+#include <psapi.h>
+
+namespace {
+
+constexpr int kWarmupReports = 3;
+
+struct Measured {
+    std::string label;
+    std::string figure;  // figure name prefix; empty for rows shown only in the table
+    std::vector<double> samples;
+    std::size_t wrong = 0;
+};
+
+class ReportBench {
+public:
+    explicit ReportBench(std::FILE* out) : out_(out) { state_.ddeWindow = startDDEDispatchLoop(); }
+    HWND ddeWindow() const { return state_.ddeWindow; }
+
+    // One new-window report of `window`, as the loop makes it when the window comes to the front;
+    // true when it gave what `isRight` expects of the state it leaves.
+    double report(HWND window, const std::function<bool(const MonitorState&)>& isRight,
+                  bool& right) {
+        state_.lastWindow = nullptr;
+        double start = bench::nowMs();
+        runNewWindowSteps(state_, window, out_);
+        double elapsed = bench::nowMs() - start;
+        right = isRight(state_);
+        return elapsed;
+    }
+
+    Measured repeat(const std::string& label, const std::string& figure, HWND window, int count,
+                    const std::function<bool(const MonitorState&)>& isRight) {
+        Measured measured{label, figure, {}, 0};
+        for (int index = 0; index < kWarmupReports + count; ++index) {
+            bool right = false;
+            double elapsed = report(window, isRight, right);
+            if (index < kWarmupReports) continue;
+            measured.samples.push_back(elapsed);
+            measured.wrong += !right;
+        }
+        return measured;
+    }
+
+private:
+    std::FILE* out_;
+    MonitorState state_;
+};
+
+Measured timeCall(const std::string& label, int count, const std::function<void()>& call) {
+    Measured measured{label, "", {}, 0};
+    for (int index = 0; index < kWarmupReports + count; ++index) {
+        double start = bench::nowMs();
+        call();
+        if (index >= kWarmupReports) measured.samples.push_back(bench::nowMs() - start);
+    }
+    return measured;
+}
+
+std::function<bool(const MonitorState&)> appTitled(const std::string& title) {
+    return [title](const MonitorState& state) {
+        return state.appIsCurrent && state.app.title == title;
+    };
+}
+
+std::function<bool(const MonitorState&)> siteAt(const std::string& url) {
+    return [url](const MonitorState& state) { return state.site.url == url; };
+}
+
+void printMeasured(const std::string& title, const std::vector<Measured>& rows) {
+    bench::Table table(title, {"report", "count", "min", "p50", "p95", "max", "wrong"});
+    for (const Measured& row : rows) {
+        bench::Summary summary = bench::summarize(row.samples);
+        table.add({row.label, std::to_string(summary.count), bench::fixed(summary.min, 2),
+                   bench::fixed(summary.p50, 2), bench::fixed(summary.p95, 2),
+                   bench::fixed(summary.max, 2), std::to_string(row.wrong)});
+    }
+    table.print();
+}
+
+void printFigures(const std::vector<Measured>& rows) {
+    for (const Measured& row : rows) {
+        if (row.figure.empty()) continue;
+        bench::Summary summary = bench::summarize(row.samples);
+        bench::printFigure(row.figure + "_p50", summary.p50, "ms");
+        bench::printFigure(row.figure + "_p95", summary.p95, "ms");
+    }
+}
+
+int run(const bench::Options& options) {
+    const int reports = options.number("--reports", 200);
+    const int ddeFirst = options.number("--dde-first", 40);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen("NUL", "wb"), std::fclose);
+    if (!out) {
+        std::printf("error: cannot open NUL\n");
+        return 1;
+    }
+    ReportBench bench(out.get());
+    if (!bench.ddeWindow()) std::printf("warning: no DDE window; DDE queries will fail\n");
+
+    // Applications: with a version resource, without one, and with two translations.
+    e2e::TestWindows withVersion("testwin_ver.exe");
+    e2e::TestWindows plain("testwin_plain.exe");
+    e2e::TestWindows browsers("testwin_ver.exe");
+    HWND versioned = withVersion.create("BenchIdentify", "Identify me");
+    HWND unversioned = plain.create("BenchIdentify", "Identify me too");
+
+    std::vector<Measured> identification;
+    Measured application{"application (both)", "identify_app", {}, 0};
+    for (auto* part : {&versioned, &unversioned}) {
+        const char* label = part == &versioned ? "  with a version resource" : "  without one";
+        Measured one = bench.repeat(label, "", *part, reports / 2,
+                                    appTitled(part == &versioned ? "Identify me" : "Identify me too"));
+        application.samples.insert(application.samples.end(), one.samples.begin(), one.samples.end());
+        application.wrong += one.wrong;
+        identification.push_back(std::move(one));
+    }
+    identification.insert(identification.begin(), std::move(application));
+
+    // Where an application's report spends its time, call by call.
+    DWORD processId = withVersion.pid();
+    AppRecord app;
+    std::vector<Measured> parts;
+    parts.push_back(timeCall("GetModuleInfo", reports / 2,
+                             [&] { GetModuleInfo(processId, versioned, app); }));
+    parts.push_back(timeCall("  GetVersionInfo", reports / 2,
+                             [&] { GetVersionInfo(withVersion.exePath()); }));
+    parts.push_back(timeCall("  GetWindowClassName", reports / 2,
+                             [&] { GetWindowClassName(versioned); }));
+    parts.push_back(timeCall("  GetWindowTitle", reports / 2, [&] { GetWindowTitle(versioned); }));
+    parts.push_back(timeCall("isBrowserWindow", reports / 2, [&] { isBrowserWindow(versioned); }));
+    // The system calls underneath, as Wine serves them.
+    std::string exe = withVersion.exePath();
+    parts.push_back(timeCall("  (OpenProcess, EnumProcessModules)", reports / 2, [&] {
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+        HMODULE modules[64];
+        DWORD bytes = 0;
+        if (process) EnumProcessModules(process, modules, sizeof modules, &bytes);
+        if (process) CloseHandle(process);
+    }));
+    parts.push_back(timeCall("  (GetLongPathNameA)", reports / 2, [&] {
+        char longPath[MAX_PATH];
+        GetLongPathNameA(exe.c_str(), longPath, MAX_PATH);
+    }));
+    parts.push_back(timeCall("  (GetFileVersionInfoSizeA)", reports / 2, [&] {
+        DWORD handle = 0;
+        GetFileVersionInfoSizeA(exe.c_str(), &handle);
+    }));
+    parts.push_back(timeCall("SendAppRecord", reports / 2, [&] { SendAppRecord(app, out.get()); }));
+
+    // Browsers: each reader on a window shaped as it expects.
+    std::vector<Measured> addresses;
+    HWND ie = bench::createIeLikeWindow(browsers, "Explorer page", "http://ie.example/page");
+    addresses.push_back(bench.repeat("Internet Explorer-like", "browser_ie", ie, reports,
+                                     siteAt("http://ie.example/page")));
+    HWND chrome = bench::createChromiumLikeWindow(browsers, "Chromium page", "chromium.example/");
+    addresses.push_back(bench.repeat("Chromium-like", "browser_chromium", chrome, reports,
+                                     siteAt("chromium.example/")));
+
+    // DDE: the first query for a window broadcasts an initiate to every top-level window; later
+    // queries for it go straight to the server matched then.
+    bench::DdeServerProcess opera("--app Opera --url http://opera.example/ --title Opera");
+    long topLevel = bench::topLevelWindowCount();
+    Measured first{"DDE, first query (broadcast)", "browser_dde_first", {}, 0};
+    for (int index = 0; index < ddeFirst; ++index) {
+        HWND window = browsers.create("OperaWindowClass", "Opera " + std::to_string(index));
+        bool right = false;
+        first.samples.push_back(bench.report(window, siteAt("http://opera.example/"), right));
+        first.wrong += !right;
+        browsers.destroy(window);
+    }
+    addresses.push_back(std::move(first));
+    HWND known = browsers.create("OperaWindowClass", "Opera known");
+    addresses.push_back(bench.repeat("DDE, known window", "browser_dde_known", known, reports,
+                                     siteAt("http://opera.example/")));
+
+    printMeasured("Identification cost: one new-window report of an application, ms",
+                  identification);
+    printMeasured("Identification cost: the calls of an application's report, ms", parts);
+    printMeasured("Browser address cost: one new-window report of a browser window, ms",
+                  addresses);
+    std::printf("(%ld top-level windows on the desktop during the DDE broadcasts)\n", topLevel);
+    printFigures(identification);
+    printFigures(addresses);
+
+    std::size_t wrong = 0;
+    for (const auto* rows : {&identification, &addresses})
+        for (const Measured& row : *rows) wrong += row.wrong;
+    if (wrong > 0) std::printf("error: %zu reports did not give what their window shows\n", wrong);
+    return wrong == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return bench::runGuarded(argc, argv, run); }
