@@ -2,7 +2,7 @@
 // process by Lookout's own monitor step (process, modules, long path, version resource, title,
 // classification, address reader, record) against windows of other processes. The record goes
 // to NUL; the step's result is checked against what each window must give.
-//   bench_report.exe [--reports N] [--dde-first N]
+//   bench_report.exe [--reports N] [--firefox-reports N] [--dde-first N]
 #include <windows.h>
 
 #include <cstdio>
@@ -13,15 +13,18 @@
 
 #include "app/monitor_loop.h"
 #include "browser/classify.h"
+#include "browser/msaa_tree.h"
 #include "common/clock.h"
 #include "common/desktop.h"
 #include "common/options.h"
 #include "common/stats.h"
 #include "dde/dde_dispatch.h"
 #include "e2e/driver.h"
+#include "firefox_tree.h"
 #include "winfo/module_info.h"
 #include "winfo/window_query.h"
 
+#include <objbase.h>
 #include <psapi.h>
 
 namespace {
@@ -111,8 +114,11 @@ void printFigures(const std::vector<Measured>& rows) {
 }
 
 int run(const bench::Options& options) {
+    // As in Lookout's main thread: the accessibility walk needs COM.
+    if (FAILED(CoInitialize(nullptr))) std::printf("warning: COM did not start\n");
     const int reports = options.number("--reports", 200);
     const int ddeFirst = options.number("--dde-first", 40);
+    const int firefoxReports = options.number("--firefox-reports", 40);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen("NUL", "wb"), std::fclose);
     if (!out) {
         std::printf("error: cannot open NUL\n");
@@ -139,6 +145,15 @@ int run(const bench::Options& options) {
         identification.push_back(std::move(one));
     }
     identification.insert(identification.begin(), std::move(application));
+    // A javaw.exe window adds the look-up of its command in the performance-data file.
+    bench::JavaLikeProcess java("com.example.BenchMain --soak");
+    HWND javaWindow = java.windows().create("BenchJava", "Java window");
+    identification.push_back(
+        bench.repeat("javaw.exe (Java command)", "identify_java", javaWindow, reports / 2,
+                     [](const MonitorState& state) {
+                         return state.appIsCurrent &&
+                                state.app.modulePath == "com.example.BenchMain --soak";
+                     }));
 
     // Where an application's report spends its time, call by call.
     DWORD processId = withVersion.pid();
@@ -180,6 +195,31 @@ int run(const bench::Options& options) {
     addresses.push_back(bench.repeat("Chromium-like", "browser_chromium", chrome, reports,
                                      siteAt("chromium.example/")));
 
+    // Firefox-like: the walk of a 50-object tree served by another process, and the same walk
+    // on the same tree in this process, where it costs no marshalling, counting its calls.
+    const std::string firefoxAddress = "http://firefox.example/page";
+    e2e::TestWindows firefox("firefox_like.exe", {"/address", firefoxAddress});
+    HWND firefoxWindow = firefox.create("MozillaWindowClass", "Firefox page");
+    addresses.push_back(bench.repeat("Firefox-like, 50-object tree", "browser_firefox",
+                                     firefoxWindow, firefoxReports, siteAt(firefoxAddress)));
+    std::vector<std::string> treeCalls;
+    bench::FirefoxTree localTree =
+        bench::buildFirefoxTree(L"http://firefox.example/page", &treeCalls);
+    std::size_t callsPerWalk = 0;
+    Measured local{"  the same walk in-process", "", {}, 0};
+    for (int index = 0; index < kWarmupReports + reports; ++index) {
+        treeCalls.clear();
+        std::string address;
+        double start = bench::nowMs();
+        walkFirefoxTree(localTree.window, false, address);
+        double elapsed = bench::nowMs() - start;
+        callsPerWalk = treeCalls.size();
+        if (index < kWarmupReports) continue;
+        local.samples.push_back(elapsed);
+        local.wrong += address != firefoxAddress;
+    }
+    addresses.push_back(std::move(local));
+
     // DDE: the first query for a window broadcasts an initiate to every top-level window; later
     // queries for it go straight to the server matched then.
     bench::DdeServerProcess opera("--app Opera --url http://opera.example/ --title Opera");
@@ -202,7 +242,9 @@ int run(const bench::Options& options) {
     printMeasured("Identification cost: the calls of an application's report, ms", parts);
     printMeasured("Browser address cost: one new-window report of a browser window, ms",
                   addresses);
-    std::printf("(%ld top-level windows on the desktop during the DDE broadcasts)\n", topLevel);
+    std::printf("(the Firefox-like walk makes %zu calls on the tree's objects; %ld top-level "
+                "windows on the desktop during the DDE broadcasts)\n",
+                callsPerWalk, topLevel);
     printFigures(identification);
     printFigures(addresses);
 

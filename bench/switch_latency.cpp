@@ -35,7 +35,7 @@ int run(const bench::Options& options) {
         std::string title = "Latency window " + std::to_string(index + 1);
         HWND window = processes[index % 3]->create("BenchLatency", title);
         processes[index % 3]->show(window);
-        check.expect(window, "app", title);
+        check.expect(window, "app", processes[index % 3]->exePath(), title);
         windows.push_back(window);
     }
 

@@ -30,6 +30,23 @@ bool bringToFront(HWND window, DWORD deadlineMs = 5000);
 // broadcast visits.
 long topLevelWindowCount();
 
+// A javaw.exe process: a copy of the test window program under that name, with the
+// performance-data file where Lookout looks for the process's Java command. The file is removed
+// at the end.
+class JavaLikeProcess {
+public:
+    explicit JavaLikeProcess(const std::string& javaCommand);
+    ~JavaLikeProcess();
+    JavaLikeProcess(const JavaLikeProcess&) = delete;
+    JavaLikeProcess& operator=(const JavaLikeProcess&) = delete;
+
+    e2e::TestWindows& windows() { return *windows_; }
+
+private:
+    std::unique_ptr<e2e::TestWindows> windows_;
+    std::string perfDataPath_;
+};
+
 // A DDE server stand-in (dde_server.exe of the tests) in a process of its own. It reports every
 // event on its standard output; a thread reads that away, or the full pipe would stop it.
 class DdeServerProcess {

@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -16,7 +17,6 @@ namespace {
 constexpr double kMsPerClockTick = 10;  // Linux reports CPU times in 1/100 s on every x86 kernel
 constexpr ULONG kSystemExtendedHandleInformation = 64;
 constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-constexpr long kMaxAtomReferences = 1000000;
 
 struct HandleEntry {
     PVOID object;
@@ -36,6 +36,29 @@ struct HandleList {
 };
 
 using QuerySystemInformation = LONG(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+using QueryInformationAtom = LONG(NTAPI*)(ATOM, ULONG, PVOID, ULONG, PULONG);
+
+constexpr ULONG kAtomBasicInformation = 0;
+
+struct AtomBasicInformation {
+    USHORT referenceCount;
+    USHORT pinned;
+    USHORT nameLength;
+    WCHAR name[256];
+};
+
+// The reference count that the atom table keeps for a global atom; the Win32 API has no call
+// that reads it without changing it.
+long referencesOf(ATOM atom) {
+    static const auto query = reinterpret_cast<QueryInformationAtom>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationAtom")));
+    if (!query) return -1;
+    AtomBasicInformation information = {};
+    ULONG length = 0;
+    if (query(atom, kAtomBasicInformation, &information, sizeof information, &length) != 0)
+        return -1;
+    return information.referenceCount;
+}
 
 std::string procFile(long unixPid, const char* name) {
     return e2e::readFile("Z:\\proc\\" + std::to_string(unixPid) + "\\" + name);
@@ -176,23 +199,37 @@ ProcessFigures readProcessFigures(HANDLE process, DWORD pid, long unixPid) {
     return figures;
 }
 
-std::map<unsigned, std::string> globalAtoms() {
-    std::map<unsigned, std::string> atoms;
+std::map<unsigned, AtomEntry> globalAtoms() {
+    std::map<unsigned, AtomEntry> atoms;
     char name[256];
     for (unsigned value = 0xC000; value <= 0xFFFF; ++value) {
         UINT length = GlobalGetAtomNameA(static_cast<ATOM>(value), name, sizeof name);
-        if (length > 0) atoms[value] = std::string(name, length);
+        if (length == 0) continue;
+        atoms[value] = {std::string(name, length), referencesOf(static_cast<ATOM>(value))};
     }
     return atoms;
 }
 
 long atomReferences(const std::string& name) {
-    long references = 0;
-    for (ATOM atom; references < kMaxAtomReferences && (atom = GlobalFindAtomA(name.c_str()));
-         ++references)
-        GlobalDeleteAtom(atom);
-    for (long again = 0; again < references; ++again) GlobalAddAtomA(name.c_str());
-    return references;
+    ATOM atom = GlobalFindAtomA(name.c_str());
+    return atom ? referencesOf(atom) : 0;
+}
+
+long atomReferencesAdded(const std::map<unsigned, AtomEntry>& before,
+                         const std::map<unsigned, AtomEntry>& after, std::string& names) {
+    long added = 0;
+    names.clear();
+    for (const auto& [value, entry] : after) {
+        auto old = before.find(value);
+        long earlier = old != before.end() && old->second.name == entry.name
+                           ? std::max(0L, old->second.references)
+                           : 0;
+        long more = std::max(0L, entry.references) - earlier;
+        if (more <= 0) continue;
+        added += more;
+        names += (names.empty() ? "" : " ") + entry.name + "(+" + std::to_string(more) + ")";
+    }
+    return added;
 }
 
 }  // namespace bench

@@ -36,10 +36,18 @@ struct ProcessFigures {
 };
 ProcessFigures readProcessFigures(HANDLE process, DWORD pid, long unixPid);
 
-// The global atom table, value to name (string atoms live at 0xC000 to 0xFFFF).
-std::map<unsigned, std::string> globalAtoms();
-// How many references the global atom `name` has: deletes it until it is gone and adds it
-// back as often. Only for moments when no other process is using the atom.
+struct AtomEntry {
+    std::string name;
+    long references = -1;  // -1 when the system does not tell
+};
+// The global atom table, value to entry (string atoms live at 0xC000 to 0xFFFF).
+std::map<unsigned, AtomEntry> globalAtoms();
+// The references of the global atom `name`: 0 when there is no such atom, -1 when the count
+// cannot be read.
 long atomReferences(const std::string& name);
+// What `after` holds beyond `before`: the references added to each atom (a new atom with all of
+// its own), as "name(+n)" words, and their sum.
+long atomReferencesAdded(const std::map<unsigned, AtomEntry>& before,
+                         const std::map<unsigned, AtomEntry>& after, std::string& names);
 
 }  // namespace bench

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <numeric>
 
 namespace bench {
@@ -26,6 +27,45 @@ Summary summarize(std::vector<double> samples) {
     summary.mean = std::accumulate(samples.begin(), samples.end(), 0.0) /
                    static_cast<double>(samples.size());
     return summary;
+}
+
+double slope(const std::vector<double>& x, const std::vector<double>& y) {
+    std::size_t count = std::min(x.size(), y.size());
+    if (count < 2) return 0;
+    double meanX = 0, meanY = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        meanX += x[i];
+        meanY += y[i];
+    }
+    meanX /= static_cast<double>(count);
+    meanY /= static_cast<double>(count);
+    double covariance = 0, variance = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        covariance += (x[i] - meanX) * (y[i] - meanY);
+        variance += (x[i] - meanX) * (x[i] - meanX);
+    }
+    return variance > 0 ? covariance / variance : 0;
+}
+
+double slopeWithinGroups(const std::vector<double>& x, const std::vector<double>& y,
+                         const std::vector<long>& group) {
+    std::size_t count = std::min({x.size(), y.size(), group.size()});
+    std::map<long, std::pair<double, double>> sums;  // sum of x, sum of y
+    std::map<long, std::size_t> sizes;
+    for (std::size_t i = 0; i < count; ++i) {
+        sums[group[i]].first += x[i];
+        sums[group[i]].second += y[i];
+        ++sizes[group[i]];
+    }
+    double covariance = 0, variance = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        double size = static_cast<double>(sizes[group[i]]);
+        double dx = x[i] - sums[group[i]].first / size;
+        double dy = y[i] - sums[group[i]].second / size;
+        covariance += dx * dy;
+        variance += dx * dx;
+    }
+    return variance > 0 ? covariance / variance : 0;
 }
 
 std::string fixed(double value, int decimals) {

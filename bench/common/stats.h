@@ -18,6 +18,14 @@ struct Summary {
 double percentile(const std::vector<double>& sorted, double percent);
 Summary summarize(std::vector<double> samples);
 
+// Least-squares slope of y over x; 0 with fewer than two distinct x.
+double slope(const std::vector<double>& x, const std::vector<double>& y);
+
+// The common slope of y over x within groups that may each sit at a level of their own (a
+// least-squares fit with one intercept per group). Groups of one point carry no slope.
+double slopeWithinGroups(const std::vector<double>& x, const std::vector<double>& y,
+                         const std::vector<long>& group);
+
 std::string fixed(double value, int decimals);
 
 class Table {

@@ -18,8 +18,9 @@ SwitchResult switchTo(LookoutProcess& lookout, HWND window, DWORD deadlineMs) {
     return result;
 }
 
-void RecordCheck::expect(HWND window, const std::string& kind, const std::string& title) {
-    expected_[window] = {kind, title, {}};
+void RecordCheck::expect(HWND window, const std::string& kind, const std::string& first,
+                         const std::string& title) {
+    expected_[window] = {kind, first, title, {}};
 }
 
 bool RecordCheck::fault(const std::string& what) {
@@ -37,9 +38,9 @@ bool RecordCheck::check(HWND window, const std::string& record) {
     if (!isWellFormedRecord(record)) return fault("malformed record: " + record);
     std::vector<std::string> items = recordItems(record);
     const std::string& title = items[0] == "app" ? items[3] : items[2];
-    if (items[0] != expected.kind || title != expected.title)
-        return fault("expected a " + expected.kind + " record titled " + expected.title +
-                     ", got " + record);
+    if (items[0] != expected.kind || items[1] != expected.first || title != expected.title)
+        return fault("expected a " + expected.kind + " record of " + expected.first +
+                     " titled " + expected.title + ", got " + record);
     expected.record = record;
     return true;
 }

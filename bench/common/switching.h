@@ -21,10 +21,13 @@ struct SwitchResult {
 SwitchResult switchTo(LookoutProcess& lookout, HWND window, DWORD deadlineMs);
 
 // What each window must be reported as. The first record of a window must be well-formed, of the
-// expected kind and carry the expected title; every later record of it must repeat its bytes.
+// expected kind and carry the expected first field (module path of an application, address of
+// a site) and title, escaped as the parent receives them; every later record of it must
+// repeat its bytes.
 class RecordCheck {
 public:
-    void expect(HWND window, const std::string& kind, const std::string& title);
+    void expect(HWND window, const std::string& kind, const std::string& first,
+                const std::string& title);
     // True when `record` is right for `window`; otherwise the fault is kept for the report.
     bool check(HWND window, const std::string& record);
     std::size_t faults() const { return faults_; }
@@ -34,7 +37,7 @@ public:
 
 private:
     struct Expected {
-        std::string kind, title, record;
+        std::string kind, first, title, record;
     };
     bool fault(const std::string& what);
 

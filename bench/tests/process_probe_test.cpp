@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,15 +40,40 @@ TEST(WindowCountOf, CountsMessageOnlyWindowsToo) {
     EXPECT_EQ(bench::windowCountOf(GetCurrentProcessId()), before);
 }
 
-TEST(AtomReferences, CountsEveryAddAndLeavesThemInPlace) {
+TEST(AtomReferences, FollowEveryAddAndDelete) {
     const std::string name = "bench-atom-" + std::to_string(GetCurrentProcessId());
+    auto before = bench::globalAtoms();
     EXPECT_EQ(bench::atomReferences(name), 0);
-    for (int i = 0; i < 3; ++i) GlobalAddAtomA(name.c_str());
+    ATOM atom = GlobalAddAtomA(name.c_str());
+    for (int i = 0; i < 2; ++i) GlobalAddAtomA(name.c_str());
     EXPECT_EQ(bench::atomReferences(name), 3);
-    EXPECT_EQ(bench::atomReferences(name), 3) << "counting gave every reference back";
-    EXPECT_EQ(bench::globalAtoms().count(GlobalFindAtomA(name.c_str())), 1u);
-    for (int i = 0; i < 3; ++i) GlobalDeleteAtom(GlobalFindAtomA(name.c_str()));
+    auto after = bench::globalAtoms();
+    ASSERT_EQ(after.count(atom), 1u);
+    EXPECT_EQ(after[atom].name, name);
+    EXPECT_EQ(after[atom].references, 3);
+    GlobalDeleteAtom(atom);
+    EXPECT_EQ(bench::atomReferences(name), 2);
+    for (int i = 0; i < 2; ++i) GlobalDeleteAtom(atom);
+    EXPECT_EQ(bench::atomReferences(name), 0);
     EXPECT_EQ(GlobalFindAtomA(name.c_str()), 0);
+
+    std::string names;
+    EXPECT_EQ(bench::atomReferencesAdded(before, after, names), 3);
+    EXPECT_EQ(names, name + "(+3)");
+}
+
+TEST(AtomReferencesAdded, CountsNewAtomsAndNewReferencesButNotFewerOnes) {
+    std::map<unsigned, bench::AtomEntry> before = {
+        {0xC001, {"kept", 2}}, {0xC002, {"grew", 1}}, {0xC003, {"shrank", 4}}, {0xC004, {"gone", 1}}};
+    std::map<unsigned, bench::AtomEntry> after = {
+        {0xC001, {"kept", 2}}, {0xC002, {"grew", 3}}, {0xC003, {"shrank", 1}}, {0xC005, {"new", 2}},
+        {0xC004 + 0x10, {"moved", 1}}};
+    std::string names;
+    EXPECT_EQ(bench::atomReferencesAdded(before, after, names), 5);
+    EXPECT_EQ(names, "grew(+2) new(+2) moved(+1)");
+    after[0xC006] = {"reused value", 1};
+    before[0xC006] = {"other name", 7};
+    EXPECT_EQ(bench::atomReferencesAdded(before, after, names), 6) << "a value reused for a new name";
 }
 
 }  // namespace

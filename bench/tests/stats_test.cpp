@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/stats.h"
 
 namespace {
@@ -23,6 +25,24 @@ TEST(Summarize, SortsItsOwnCopy) {
     EXPECT_EQ(summary.p95, 9);
     EXPECT_EQ(summary.max, 9);
     EXPECT_DOUBLE_EQ(summary.mean, 5);
+}
+
+TEST(Slope, FitsALineThroughNoisyPoints) {
+    EXPECT_DOUBLE_EQ(bench::slope({0, 1, 2, 3}, {5, 7, 9, 11}), 2);
+    EXPECT_NEAR(bench::slope({0, 1, 2, 3}, {0, 1, 0, 1}), 0.2, 1e-12);
+    EXPECT_EQ(bench::slope({4, 4}, {1, 9}), 0) << "no spread in x";
+    EXPECT_EQ(bench::slope({1}, {1}), 0);
+}
+
+TEST(SlopeWithinGroups, IgnoresTheLevelOfEachGroup) {
+    // Two levels a thousand apart, each rising by 2 per step: the jumps between levels are no
+    // growth, as an overall fit would make them.
+    std::vector<double> x = {0, 1, 2, 3, 4, 5};
+    std::vector<double> y = {0, 1002, 4, 1006, 1008, 10};
+    std::vector<long> level = {2, 4, 2, 4, 4, 2};
+    EXPECT_NEAR(bench::slopeWithinGroups(x, y, level), 2, 1e-9);
+    EXPECT_GT(std::abs(bench::slope(x, y) - 2), 10);
+    EXPECT_EQ(bench::slopeWithinGroups({0, 1}, {5, 9}, {1, 2}), 0) << "single points";
 }
 
 TEST(Output, FigureLinesAndTablesHaveTheirFixedShapes) {
