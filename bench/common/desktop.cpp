@@ -83,6 +83,8 @@ JavaLikeProcess::JavaLikeProcess(const std::string& javaCommand) {
 JavaLikeProcess::~JavaLikeProcess() {
     windows_.reset();
     DeleteFileA(perfDataPath_.c_str());
+    // The folder goes too when no other file is left in it.
+    RemoveDirectoryA(perfDataPath_.substr(0, perfDataPath_.find_last_of('\\')).c_str());
 }
 
 DdeServerProcess::DdeServerProcess(const std::string& switches) {
