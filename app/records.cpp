@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 namespace {
 
 // Guards the record stream against the termination hook closing it in the middle of a record.
@@ -12,18 +10,10 @@ bool standardOutputClosed = false;
 
 constexpr DWORD kCloseWaitMs = 1000;
 
-void writeItem(const std::string& text, std::FILE* out) {
-    std::fputs(text.c_str(), out);
-    std::fputs("$", out);
-}
-
-void writeRecord(const char* kind, std::initializer_list<const std::string*> fields,
-                 std::FILE* out) {
+void writeRecord(const std::string& record, std::FILE* out) {
     AcquireSRWLockExclusive(&recordStreamLock);
     if (!(out == stdout && standardOutputClosed)) {
-        writeItem(kind, out);
-        for (const std::string* field : fields) writeItem(escapeField(*field), out);
-        writeItem("\n", out);
+        std::fwrite(record.data(), 1, record.size(), out);
         std::fflush(out);
     }
     ReleaseSRWLockExclusive(&recordStreamLock);
@@ -31,17 +21,12 @@ void writeRecord(const char* kind, std::initializer_list<const std::string*> fie
 
 }  // namespace
 
-std::string escapeField(std::string field) {
-    std::replace(field.begin(), field.end(), '$', 'S');
-    return field;
-}
-
 void SendAppRecord(const AppRecord& app, std::FILE* out) {
-    writeRecord("app", {&app.modulePath, &app.description, &app.title}, out);
+    writeRecord(formatAppRecord(app), out);
 }
 
 void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out) {
-    writeRecord("site", {&site.url, &site.title, &app.modulePath}, out);
+    writeRecord(formatSiteRecord(app, site), out);
 }
 
 bool closeStandardOutput() {

@@ -18,6 +18,11 @@ struct SiteRecord {
 // A copy of `field` with every "$" replaced by "S", so that a field never splits a record.
 std::string escapeField(std::string field);
 
+// The bytes of one whole record: the kind word, the escaped fields and a line feed, each followed
+// by "$". Each text counts up to its first NUL, as the stream functions would write it.
+std::string formatAppRecord(const AppRecord& app);
+std::string formatSiteRecord(const AppRecord& app, const SiteRecord& site);
+
 // Write one whole record and flush it. Output errors are ignored: the loop runs on even when
 // nobody reads any more.
 void SendAppRecord(const AppRecord& app, std::FILE* out);

@@ -1,6 +1,6 @@
 #include "dde/dde_reply.h"
 
-#include "diag/debug_log.h"
+#include "diag/trace.h"
 
 namespace {
 
