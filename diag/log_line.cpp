@@ -15,9 +15,10 @@ std::size_t formatLogLine(char* line, const char* prefix, const char* format, va
     std::size_t length = std::strlen(prefix);
     if (length > room) length = room;
     std::memcpy(line, prefix, length);
+    // The last byte is kept out of the formatter's reach: some run-times report a cut as -1 and
+    // leave the text unterminated, and the measuring below must still find a NUL in the buffer.
     line[kLogLineSize - 1] = '\0';
-    int formatted = std::vsnprintf(line + length, kLogLineSize - length, format, args);
-    // Some run-times report a cut as -1 and leave the text unterminated; measure what is there.
+    int formatted = std::vsnprintf(line + length, kLogLineSize - 1 - length, format, args);
     if (formatted < 0) formatted = static_cast<int>(std::strlen(line + length));
     length += static_cast<std::size_t>(formatted);
     if (length > room) length = room;
