@@ -2,21 +2,21 @@
 
 #include <windows.h>
 
-namespace {
+#include <utility>
 
-// Guards the record stream against the termination hook closing it in the middle of a record.
-SRWLOCK recordStreamLock = SRWLOCK_INIT;
-bool standardOutputClosed = false;
+#include "app/output_queue.h"
+
+namespace {
 
 constexpr DWORD kCloseWaitMs = 1000;
 
-void writeRecord(const std::string& record, std::FILE* out) {
-    AcquireSRWLockExclusive(&recordStreamLock);
-    if (!(out == stdout && standardOutputClosed)) {
-        std::fwrite(record.data(), 1, record.size(), out);
-        std::fflush(out);
+void writeRecord(std::string record, std::FILE* out) {
+    if (out == stdout) {
+        standardOutputQueue().queue(std::move(record));
+        return;
     }
-    ReleaseSRWLockExclusive(&recordStreamLock);
+    std::fwrite(record.data(), 1, record.size(), out);
+    std::fflush(out);
 }
 
 }  // namespace
@@ -30,13 +30,7 @@ void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out
 }
 
 bool closeStandardOutput() {
-    const DWORD start = GetTickCount();
-    while (!TryAcquireSRWLockExclusive(&recordStreamLock)) {
-        if (GetTickCount() - start > kCloseWaitMs) return false;
-        Sleep(1);
-    }
+    if (!standardOutputQueue().close(kCloseWaitMs)) return false;
     std::fclose(stdout);
-    standardOutputClosed = true;
-    ReleaseSRWLockExclusive(&recordStreamLock);
     return true;
 }
