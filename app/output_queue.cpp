@@ -33,8 +33,8 @@ void writeWhole(HANDLE output, const std::string& record) {
         if (!WriteFile(output, record.data() + done, static_cast<DWORD>(record.size() - done),
                        &written, nullptr) ||
             written == 0) {
-            logMessage("Error %lu: a record could not be written to standard output",
-                       GetLastError());
+            logMessage("Error %u: a record could not be written to standard output",
+                       static_cast<unsigned>(GetLastError()));
             return;
         }
         done += written;
