@@ -29,10 +29,10 @@ std::string escaped(std::string text) {
 class PipedLookout {
 public:
     PipedLookout() {
-        const std::string folder = e2e::freshTempDir("piped");
-        const std::string exe = folder + "\\Lookout.exe";
-        e2e::copyFileOrThrow(e2e::binPath("Lookout.exe"), exe);
-        logPath_ = folder + "\\lookout.log";
+        folder_ = e2e::freshTempDir("piped");
+        exe_ = folder_ + "\\Lookout.exe";
+        e2e::copyFileOrThrow(e2e::binPath("Lookout.exe"), exe_);
+        logPath_ = folder_ + "\\lookout.log";
         token_ = "--hostile-parent-" + std::to_string(GetCurrentProcessId()) + "-" +
                  std::to_string(GetTickCount64());
 
@@ -50,7 +50,7 @@ public:
         startup.hStdInput = nul;
         startup.hStdOutput = write;
         startup.hStdError = nul;
-        std::string commandLine = "\"" + exe + "\" /debuglog " + token_;
+        std::string commandLine = "\"" + exe_ + "\" /debuglog " + token_;
         BOOL created = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process_);
         CloseHandle(write);
@@ -64,6 +64,11 @@ public:
         }
         for (HANDLE h : {process_.hProcess, process_.hThread, read_})
             if (h) CloseHandle(h);
+        // Every folder left in %TEMP% makes the system's short names of the others likelier to
+        // collide; this one is of no use once the run is over.
+        DeleteFileA(exe_.c_str());
+        DeleteFileA(logPath_.c_str());
+        RemoveDirectoryA(folder_.c_str());
     }
     PipedLookout(const PipedLookout&) = delete;
     PipedLookout& operator=(const PipedLookout&) = delete;
@@ -137,6 +142,8 @@ public:
 private:
     PROCESS_INFORMATION process_ = {};
     HANDLE read_ = nullptr;
+    std::string folder_;
+    std::string exe_;
     std::string logPath_;
     std::size_t logRead_ = 0;
     std::string logTail_;
