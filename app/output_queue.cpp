@@ -55,8 +55,7 @@ OutputQueue::~OutputQueue() {
         stopping_ = true;
         WakeAllConditionVariable(&changed_);
     }
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
+    WaitForSingleObject(thread_.get(), INFINITE);
 }
 
 unsigned __stdcall OutputQueue::writerThread(void* self) {
@@ -88,9 +87,9 @@ void OutputQueue::queue(std::string record) {
         ExclusiveLock hold(lock_);
         if (closed_) return;
         if (!thread_ && !direct_) {
-            thread_ = reinterpret_cast<HANDLE>(
-                _beginthreadex(nullptr, 0, writerThread, this, 0, nullptr));
-            direct_ = thread_ == nullptr;
+            thread_.reset(reinterpret_cast<HANDLE>(
+                _beginthreadex(nullptr, 0, writerThread, this, 0, nullptr)));
+            direct_ = !thread_;
         }
         if (direct_) {
             writeWhole(output_, record);

@@ -12,6 +12,8 @@
 #include <deque>
 #include <string>
 
+#include "util/unique_handle.h"
+
 constexpr std::size_t kQueuedRecordBytes = 16u << 20;
 
 class OutputQueue {
@@ -49,7 +51,7 @@ private:
     bool closed_ = false;
     bool stopping_ = false;
     bool direct_ = false;  // no writer thread could be had: the caller writes
-    HANDLE thread_ = nullptr;
+    lookout::unique_kernel_handle thread_;
 };
 
 // The queue of standard output, made on first use and never destroyed: its thread may still
