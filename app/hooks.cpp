@@ -42,9 +42,9 @@ void startUp(int argc, char** argv) {
 void TerminationSignalHandler(int) {
     logMessage("Lookout Terminated");
     closeDebugLog();
-    // The monitor thread may be writing a record; the stream is closed between two records.
-    // If the writer is stuck on a pipe that nobody reads, the normal exit would wait for that
-    // stream for ever, so the process ends without it.
+    // The records handed over so far are written first; the stream is closed between two
+    // records. If the writer is stuck on a pipe that nobody reads, the process ends without
+    // waiting for it.
     if (!closeStandardOutput()) ExitProcess(1);
     std::exit(1);
 }

@@ -2,56 +2,35 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <utility>
+
+#include "app/output_queue.h"
 
 namespace {
 
-// Guards the record stream against the termination hook closing it in the middle of a record.
-SRWLOCK recordStreamLock = SRWLOCK_INIT;
-bool standardOutputClosed = false;
-
 constexpr DWORD kCloseWaitMs = 1000;
 
-void writeItem(const std::string& text, std::FILE* out) {
-    std::fputs(text.c_str(), out);
-    std::fputs("$", out);
-}
-
-void writeRecord(const char* kind, std::initializer_list<const std::string*> fields,
-                 std::FILE* out) {
-    AcquireSRWLockExclusive(&recordStreamLock);
-    if (!(out == stdout && standardOutputClosed)) {
-        writeItem(kind, out);
-        for (const std::string* field : fields) writeItem(escapeField(*field), out);
-        writeItem("\n", out);
-        std::fflush(out);
+void writeRecord(std::string record, std::FILE* out) {
+    if (out == stdout) {
+        standardOutputQueue().queue(std::move(record));
+        return;
     }
-    ReleaseSRWLockExclusive(&recordStreamLock);
+    std::fwrite(record.data(), 1, record.size(), out);
+    std::fflush(out);
 }
 
 }  // namespace
 
-std::string escapeField(std::string field) {
-    std::replace(field.begin(), field.end(), '$', 'S');
-    return field;
-}
-
 void SendAppRecord(const AppRecord& app, std::FILE* out) {
-    writeRecord("app", {&app.modulePath, &app.description, &app.title}, out);
+    writeRecord(formatAppRecord(app), out);
 }
 
 void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out) {
-    writeRecord("site", {&site.url, &site.title, &app.modulePath}, out);
+    writeRecord(formatSiteRecord(app, site), out);
 }
 
 bool closeStandardOutput() {
-    const DWORD start = GetTickCount();
-    while (!TryAcquireSRWLockExclusive(&recordStreamLock)) {
-        if (GetTickCount() - start > kCloseWaitMs) return false;
-        Sleep(1);
-    }
+    if (!standardOutputQueue().close(kCloseWaitMs)) return false;
     std::fclose(stdout);
-    standardOutputClosed = true;
-    ReleaseSRWLockExclusive(&recordStreamLock);
     return true;
 }

@@ -18,13 +18,20 @@ struct SiteRecord {
 // A copy of `field` with every "$" replaced by "S", so that a field never splits a record.
 std::string escapeField(std::string field);
 
-// Write one whole record and flush it. Output errors are ignored: the loop runs on even when
-// nobody reads any more.
+// The bytes of one whole record: the kind word, the escaped fields and a line feed, each followed
+// by "$". Each text counts up to its first NUL, as the stream functions would write it.
+std::string formatAppRecord(const AppRecord& app);
+std::string formatSiteRecord(const AppRecord& app, const SiteRecord& site);
+
+// Write one whole record. Output errors are ignored: the loop runs on even when nobody reads
+// any more. A record for standard output is handed to its writer thread (app/output_queue.h),
+// so that a parent that does not read never holds the caller; any other stream is written and
+// flushed at once.
 void SendAppRecord(const AppRecord& app, std::FILE* out);
 void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out);
 
-// Closes standard output for good, waiting for a record being written on another thread to
-// finish first (bounded, so that a writer stuck on a full pipe cannot hold the caller for ever).
-// Later records to standard output are dropped. Returns false when the wait ran out and the
-// stream was left open.
+// Closes standard output for good once the records handed over so far have been written
+// (bounded, so that a writer stuck on a full pipe cannot hold the caller for ever). Later records
+// to standard output are dropped. Returns false when the wait ran out and the stream was left
+// open.
 bool closeStandardOutput();

@@ -1,6 +1,6 @@
 #include "dde/dde_reply.h"
 
-#include "diag/debug_log.h"
+#include "diag/trace.h"
 
 namespace {
 
@@ -11,9 +11,14 @@ constexpr char kEscape = '\\';
 
 std::size_t getNextNotSlahedSymbolPos(const std::string& source, std::size_t start) {
     traceFunction("getNextNotSlahedSymbolPos");
+    // The quote found is kept until the escapes pass it, so that a reply made of many escapes
+    // is scanned once and not once per escape.
+    std::size_t quote = std::string::npos;
     while (start < source.size()) {
-        std::size_t quote = source.find(kQuote, start);
-        if (quote == std::string::npos) return kNoPosition;
+        if (quote == std::string::npos || quote < start) {
+            quote = source.find(kQuote, start);
+            if (quote == std::string::npos) return kNoPosition;
+        }
         std::size_t escape = source.find(kEscape, start);
         if (escape == std::string::npos || quote < escape) return quote;
         start = escape + 2;  // the escaped character, whatever it is, is passed over

@@ -100,21 +100,6 @@ void closeDebugLog() {
     if (file) CloseHandle(file);
 }
 
-std::size_t formatLogLine(char* line, const char* prefix, const char* format, va_list args) {
-    const std::size_t room = kLogLineSize - 1 - kLineEndSize;  // message bytes before CR LF
-    std::size_t length = std::strlen(prefix);
-    if (length > room) length = room;
-    std::memcpy(line, prefix, length);
-    line[kLogLineSize - 1] = '\0';
-    int formatted = std::vsnprintf(line + length, kLogLineSize - length, format, args);
-    // Some run-times report a cut as -1 and leave the text unterminated; measure what is there.
-    if (formatted < 0) formatted = static_cast<int>(std::strlen(line + length));
-    length += static_cast<std::size_t>(formatted);
-    if (length > room) length = room;
-    std::memcpy(line + length, kLineEnd, kLineEndSize + 1);
-    return length + kLineEndSize;
-}
-
 void logMessage(const char* format, ...) {
     if (!debugLogFile) return;
     LogWriteScope scope;
@@ -148,4 +133,10 @@ void logWide(const wchar_t* text1, const wchar_t* text2) {
     for (const wchar_t* text : {text1, text2})
         if (text) scope.write(text, std::wcslen(text) * sizeof(wchar_t));
     scope.write(L"\r\n", 2 * sizeof(wchar_t));
+}
+
+void traceFunction(const char* traceName) {
+    if (debugLogFile)
+        logMessage("(%u, thread = %u) >>>> Function: %s", static_cast<unsigned>(GetTickCount()),
+                   static_cast<unsigned>(GetCurrentThreadId()), traceName);
 }

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <string>
 
+#include "diag/log_line.h"
+#include "diag/trace.h"
+
 #if defined(__MINGW32__) || defined(__GNUC__)
 #define LOOKOUT_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
 #else
@@ -18,8 +21,6 @@
 extern HANDLE debugLogFile;
 // Serialises the writes; re-entrant for the thread that holds it.
 extern CRITICAL_SECTION debugLogLock;
-
-constexpr std::size_t kLogLineSize = 1024;  // a line, prefix and CR LF included, plus its NUL
 
 // Initialises debugLogLock once; later calls do nothing.
 void initDebugLogLock();
@@ -38,18 +39,6 @@ void logMessage(const char* format, ...) LOOKOUT_PRINTF_FORMAT(1, 2);
 void logStrings(const char* text1, const char* text2 = nullptr, const char* text3 = nullptr);
 void logWide(const wchar_t* text1, const wchar_t* text2);
 
-// Builds one logMessage line into `line` (kLogLineSize bytes): the prefix, the formatted message
-// and CR LF. A line that would not fit is cut so that it still ends in CR LF within the limit.
-// Returns the line's length without its NUL.
-std::size_t formatLogLine(char* line, const char* prefix, const char* format, va_list args);
-
 // The time prefix "HH:MM:SS: " for the current local time, or empty when it cannot be formed.
 std::string logTimePrefix();
 
-// The trace line written when a traced function begins. The tick count and thread id are read
-// only while the log is on.
-inline void traceFunction(const char* traceName) {
-    if (debugLogFile)
-        logMessage("(%u, thread = %u) >>>> Function: %s", static_cast<unsigned>(GetTickCount()),
-                   static_cast<unsigned>(GetCurrentThreadId()), traceName);
-}

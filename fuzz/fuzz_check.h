@@ -1,0 +1,13 @@
+#pragma once
+// A check that stops the fuzzer with a message and the input when a property does not hold.
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                          \
+    do {                                                                               \
+        if (!(condition)) {                                                            \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                              \
+        }                                                                              \
+    } while (0)
