@@ -29,20 +29,29 @@ TEST(AppRecords, SwitchABAGivesThreeRecordsByteForByte) {
 }
 
 TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
-    std::string folder = e2e::freshTempDir("short") + "\\A Folder With A Long Name";
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    // At the root of C:, away from the many test folders in %TEMP%: Wine's hashed 8.3 names of
+    // many siblings with a common prefix can collide.
+    std::string root = "C:\\lookout-short-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(GetTickCount());
+    std::string folder = root + "\\A Folder With A Long Name";
     std::string longPath = folder + "\\Two Translations Window.exe";
+    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), longPath);
     char shortPath[MAX_PATH] = {};
     ASSERT_NE(GetShortPathNameA(longPath.c_str(), shortPath, MAX_PATH), 0u);
     ASSERT_NE(std::string(shortPath), longPath);
-
-    e2e::TestWindows windows(shortPath);
-    HWND window = windows.create("LookoutShortPath", "Started short");
-    windows.show(window);
-    e2e::Lookout lookout;
-    ASSERT_TRUE(lookout.waitForRecords(1));
-    EXPECT_EQ(lookout.records()[0], appRecord(longPath, "Zweite Beschreibung", "Started short"));
+    {
+        e2e::TestWindows windows(shortPath);
+        HWND window = windows.create("LookoutShortPath", "Started short");
+        windows.show(window);
+        e2e::Lookout lookout;
+        ASSERT_TRUE(lookout.waitForRecords(1));
+        EXPECT_EQ(lookout.records()[0], appRecord(longPath, "Zweite Beschreibung", "Started short"));
+    }
+    DeleteFileA(longPath.c_str());
+    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryA(root.c_str());
 }
 
 TEST(AppRecords, DesktopClassesReportTheWordDesktop) {
