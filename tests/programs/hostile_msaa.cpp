@@ -18,11 +18,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <set>
-#include <sstream>
 #include <string>
+
+#include "window_commands.h"
 
 #include "msaa_node.h"
 
@@ -30,19 +29,12 @@ namespace {
 
 using msaa_test::Node;
 
-constexpr UINT kCommandMessage = WM_APP + 1;
 constexpr LONG kRoleWindow = 0x09;
 constexpr LONG kRoleClient = 0x0A;
 constexpr LONG kRoleToolbar = 0x16;
 
-DWORD windowThreadId = 0;
 HANDLE quitting = nullptr;  // set when the process is told to quit
 Node* windowObject = nullptr;
-
-void reply(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
 
 // A toolbar whose child count stops the window thread until the process quits.
 class StallingNode : public Node {
@@ -53,13 +45,6 @@ public:
         return Node::get_accChildCount(count);
     }
 };
-
-std::string fromHex(const std::string& hex) {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        text += static_cast<char>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
-    return text;
-}
 
 std::wstring wide(const std::string& text) {
     if (text.empty()) return {};
@@ -91,64 +76,6 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND windowArg(std::istringstream& in) {
-    unsigned long long value = 0;
-    in >> value;
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
-}
-
-// Returns false on "quit".
-bool runCommand(const std::string& line) {
-    std::istringstream in(line);
-    std::string verb;
-    in >> verb;
-    if (verb == "create") {
-        std::string className, hexTitle;
-        in >> className >> hexTitle;
-        static std::set<std::string> registered;
-        if (!registered.count(className)) {
-            WNDCLASSA windowClass = {};
-            windowClass.lpfnWndProc = windowProc;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = className.c_str();
-            RegisterClassA(&windowClass);
-            registered.insert(className);
-        }
-        HWND window = CreateWindowExA(0, className.c_str(), fromHex(hexTitle).c_str(),
-                                      WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr);
-        reply("hwnd " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
-    } else if (verb == "show") {
-        HWND window = windowArg(in);
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        reply("ok");
-    } else if (verb == "quit") {
-        reply("bye");
-        return false;
-    } else {
-        reply("error unknown command");
-    }
-    return true;
-}
-
-DWORD WINAPI readCommands(void*) {
-    char line[8192];
-    while (std::fgets(line, sizeof line, stdin)) {
-        std::string command(line);
-        while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
-            command.pop_back();
-        // A stalled window thread would never get to the quit command.
-        if (command == "quit") SetEvent(quitting);
-        PostThreadMessageA(windowThreadId, kCommandMessage, 0,
-                           reinterpret_cast<LPARAM>(new std::string(command)));
-    }
-    SetEvent(quitting);
-    PostThreadMessageA(windowThreadId, kCommandMessage, 0,
-                       reinterpret_cast<LPARAM>(new std::string("quit")));
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,7 +84,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "/address") == 0 && i + 1 < argc) {
             withAddress = true;
-            address = fromHex(argv[++i]);
+            address = window_commands::fromHex(argv[++i]);
         } else if (std::strcmp(argv[i], "/stall-in-walk") == 0) {
             stall = true;
         }
@@ -166,21 +93,8 @@ int main(int argc, char** argv) {
     quitting = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     buildTree(withAddress, wide(address), stall);
 
-    windowThreadId = GetCurrentThreadId();
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // create this thread's queue
-    reply("ready " + std::to_string(GetCurrentProcessId()));
-    CloseHandle(CreateThread(nullptr, 0, readCommands, nullptr, 0, nullptr));
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.hwnd == nullptr && message.message == kCommandMessage) {
-            std::string* command = reinterpret_cast<std::string*>(message.lParam);
-            bool goOn = runCommand(*command);
-            delete command;
-            if (!goOn) break;
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    window_commands::Options options;
+    options.windowProc = windowProc;
+    options.quitting = quitting;
+    return window_commands::run(options);
 }

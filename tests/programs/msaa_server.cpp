@@ -23,11 +23,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <set>
-#include <sstream>
 #include <string>
+
+#include "window_commands.h"
 
 #include "msaa_node.h"
 
@@ -35,7 +34,6 @@ namespace {
 
 using msaa_test::Node;
 
-constexpr UINT kCommandMessage = WM_APP + 1;
 constexpr LONG kRoleTitleBar = 0x01;
 constexpr LONG kRoleMenuBar = 0x02;
 constexpr LONG kRoleWindow = 0x09;
@@ -44,7 +42,6 @@ constexpr LONG kRoleDocument = 0x0F;
 constexpr LONG kRoleToolbar = 0x16;
 constexpr LONG kRolePushButton = 0x2B;
 
-DWORD windowThreadId = 0;
 HANDLE stallRelease = nullptr;  // set when the process is told to quit
 bool stall = false;
 Node* windowObject = nullptr;
@@ -87,18 +84,6 @@ void buildTree(bool withAddress, const std::wstring& address, const std::wstring
     clientObject = &client;
 }
 
-std::string fromHex(const std::string& hex) {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        text += static_cast<char>(std::strtoul(hex.substr(i, 2).c_str(), nullptr, 16));
-    return text;
-}
-
-void reply(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-}
-
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_GETOBJECT) {
         if (stall) WaitForSingleObject(stallRelease, INFINITE);
@@ -110,84 +95,6 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(clientObject));
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void registerClass(const std::string& className) {
-    static std::set<std::string> registered;
-    if (registered.count(className)) return;
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = className.c_str();
-    RegisterClassA(&windowClass);
-    registered.insert(className);
-}
-
-HWND windowArg(std::istringstream& in) {
-    unsigned long long value = 0;
-    in >> value;
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
-}
-
-// Returns false on "quit".
-bool runCommand(const std::string& line) {
-    std::istringstream in(line);
-    std::string verb;
-    in >> verb;
-    if (verb == "create") {
-        std::string className, hexTitle;
-        in >> className >> hexTitle;
-        registerClass(className);
-        HWND window = CreateWindowExA(0, className.c_str(), fromHex(hexTitle).c_str(),
-                                      WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr);
-        reply("hwnd " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
-    } else if (verb == "show") {
-        HWND window = windowArg(in);
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-        reply("ok");
-    } else if (verb == "hide") {
-        ShowWindow(windowArg(in), SW_HIDE);
-        reply("ok");
-    } else if (verb == "title") {
-        HWND window = windowArg(in);
-        std::string hexTitle;
-        in >> hexTitle;
-        SetWindowTextA(window, fromHex(hexTitle).c_str());
-        reply("ok");
-    } else if (verb == "destroy") {
-        DestroyWindow(windowArg(in));
-        reply("ok");
-    } else if (verb == "hang") {
-        unsigned long ms = 0;
-        in >> ms;
-        reply("ok");
-        Sleep(ms);
-    } else if (verb == "quit") {
-        reply("bye");
-        return false;
-    } else {
-        reply("error unknown command");
-    }
-    return true;
-}
-
-DWORD WINAPI readCommands(void*) {
-    char line[8192];
-    while (std::fgets(line, sizeof line, stdin)) {
-        std::string command(line);
-        while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
-            command.pop_back();
-        // A stalled window thread would never get to the quit command.
-        if (command == "quit") SetEvent(stallRelease);
-        PostThreadMessageA(windowThreadId, kCommandMessage, 0,
-                           reinterpret_cast<LPARAM>(new std::string(command)));
-    }
-    SetEvent(stallRelease);
-    PostThreadMessageA(windowThreadId, kCommandMessage, 0,
-                       reinterpret_cast<LPARAM>(new std::string("quit")));
-    return 0;
 }
 
 }  // namespace
@@ -213,21 +120,8 @@ int main(int argc, char** argv) {
     stallRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     buildTree(withAddress, wide(address), wide(textValue));
 
-    windowThreadId = GetCurrentThreadId();
-    MSG message;
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // create this thread's queue
-    reply("ready " + std::to_string(GetCurrentProcessId()));
-    CloseHandle(CreateThread(nullptr, 0, readCommands, nullptr, 0, nullptr));
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.hwnd == nullptr && message.message == kCommandMessage) {
-            std::string* command = reinterpret_cast<std::string*>(message.lParam);
-            bool goOn = runCommand(*command);
-            delete command;
-            if (!goOn) break;
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return 0;
+    window_commands::Options options;
+    options.windowProc = windowProc;
+    options.quitting = stallRelease;
+    return window_commands::run(options);
 }
