@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "util/unique_handle.h"
 #include "winfo/window_query.h"
@@ -61,7 +62,37 @@ std::string longPathOf(const char* fileName) {
     return longPath;
 }
 
+// Descriptions of the executables seen so far, by path as the process list gives it.
+struct KnownDescription {
+    FILETIME lastWrite;
+    DWORD sizeHigh;
+    DWORD sizeLow;
+    std::string description;
+};
+constexpr std::size_t kKnownDescriptionsLimit = 256;
+std::map<std::string, KnownDescription> knownDescriptions;
+
+bool sameFile(const KnownDescription& known, const WIN32_FILE_ATTRIBUTE_DATA& file) {
+    return CompareFileTime(&known.lastWrite, &file.ftLastWriteTime) == 0 &&
+           known.sizeHigh == file.nFileSizeHigh && known.sizeLow == file.nFileSizeLow;
+}
+
 }  // namespace
+
+std::string describeExecutable(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file))
+        return GetVersionInfo(path);
+    auto known = knownDescriptions.find(path);
+    if (known != knownDescriptions.end() && sameFile(known->second, file))
+        return known->second.description;
+    std::string description = GetVersionInfo(path);
+    // A long run across many executables keeps only a bounded number.
+    if (knownDescriptions.size() >= kKnownDescriptionsLimit) knownDescriptions.clear();
+    knownDescriptions[path] =
+        KnownDescription{file.ftLastWriteTime, file.nFileSizeHigh, file.nFileSizeLow, description};
+    return description;
+}
 
 DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
     traceFunction("GetModuleInfo");
@@ -98,7 +129,7 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
     } else {
         logMessage("GetModuleInfo: FileName %s", fileName);
         app.modulePath = longPathOf(fileName);
-        app.description = GetVersionInfo(fileName);
+        app.description = describeExecutable(fileName);
     }
     app.title = GetWindowTitle(window);
     return ERROR_SUCCESS;

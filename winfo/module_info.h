@@ -19,6 +19,11 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app);
 // 259 bytes; "-" when there is none.
 std::string GetVersionInfo(const std::string& path);
 
+// GetVersionInfo for an executable, read again only when the file has changed (another size or
+// last write time) since it was last read: reading a version resource is the costliest step of
+// identifying a window.
+std::string describeExecutable(const std::string& path);
+
 // printf-style formatting into `buffer` of `size` bytes, cut to fit; returns the bytes written.
 int FormatString(char* buffer, std::size_t size, const char* format, ...)
     LOOKOUT_PRINTF_FORMAT(3, 4);

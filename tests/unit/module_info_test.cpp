@@ -54,6 +54,20 @@ TEST(GetVersionInfo, KeepsA259ByteDescriptionAndCutsALongerOne) {
     EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_300.exe")), thirty.substr(0, 259));
 }
 
+TEST(DescribeExecutable, ReadsAgainOnlyWhenTheFileChanged) {
+    std::string path = e2e::freshTempDir("describe") + "\\described.exe";
+    e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), path);
+    EXPECT_EQ(describeExecutable(path), "Lookout Test Window");
+    EXPECT_EQ(describeExecutable(path), "Lookout Test Window");
+    // Another executable under the same path: its own description, not the one read before.
+    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), path);
+    EXPECT_EQ(describeExecutable(path), "Zweite Beschreibung");
+    e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), path);
+    EXPECT_EQ(describeExecutable(path), "-");
+    DeleteFileA(path.c_str());
+    EXPECT_EQ(describeExecutable(path), "-") << "a file that is gone has no description";
+}
+
 std::string ownLongPath() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
