@@ -49,35 +49,15 @@ long topLevelWindowCount() {
     return count;
 }
 
-namespace {
-
-// %TEMP%\hsperfdata_<user>\, created when missing.
-std::string perfDataFolder() {
-    char user[1024] = {}, temp[MAX_PATH] = {};
-    DWORD size = sizeof user;
-    GetUserNameA(user, &size);
-    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-    std::string folder = std::string(temp) + "\\hsperfdata_" + user;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + "\\";
-}
-
-}  // namespace
-
 JavaLikeProcess::JavaLikeProcess(const std::string& javaCommand) {
     std::string exe = e2e::freshTempDir("java") + "\\javaw.exe";
     e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), exe);
     windows_ = std::make_unique<e2e::TestWindows>(exe);
-    perfDataPath_ = perfDataFolder() + std::to_string(windows_->pid());
+    perfDataPath_ = e2e::javaPerfDataFolder() + std::to_string(windows_->pid());
     // The file holds named values; the command is the text after the key, up to its NUL.
     const std::string data = std::string("\xCA\xFE\xC0\xC0\x01sun.rt.javaCommand", 23) +
                              std::string(1, '\0') + javaCommand + std::string(1, '\0');
-    HANDLE file = CreateFileA(perfDataPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + perfDataPath_);
-    DWORD written = 0;
-    WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-    CloseHandle(file);
+    e2e::writeFileOrThrow(perfDataPath_, data);
 }
 
 JavaLikeProcess::~JavaLikeProcess() {

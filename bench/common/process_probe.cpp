@@ -91,21 +91,7 @@ BOOL CALLBACK countTopLevel(HWND window, LPARAM userValue) noexcept {
 
 }  // namespace
 
-long unixPidOf(const std::string& token) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    long found = 0;
-    do {
-        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
-        std::string commandLine = procFile(std::atol(entry.cFileName), "cmdline");
-        for (char& c : commandLine)
-            if (c == '\0') c = ' ';
-        if (commandLine.find(token) != std::string::npos) found = std::atol(entry.cFileName);
-    } while (!found && FindNextFileA(search, &entry));
-    FindClose(search);
-    return found;
-}
+long unixPidOf(const std::string& token) { return e2e::unixPidOf(token); }
 
 long long cpuTicksFromStat(const std::string& statText) {
     // The command name in parentheses may hold blanks; the fields after it are plain numbers.

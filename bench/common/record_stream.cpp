@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "e2e/driver.h"
+
 namespace bench {
 
 namespace {
@@ -10,14 +12,7 @@ constexpr int kItemsPerRecord = 5;
 
 }  // namespace
 
-std::vector<std::string> recordItems(const std::string& record) {
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    for (std::size_t dollar; (dollar = record.find('$', start)) != std::string::npos;
-         start = dollar + 1)
-        items.push_back(record.substr(start, dollar - start));
-    return items;
-}
+std::vector<std::string> recordItems(const std::string& record) { return e2e::recordItems(record); }
 
 bool isWellFormedRecord(const std::string& record) {
     if (record.empty() || record.back() != '$') return false;

@@ -17,16 +17,6 @@ std::mutex spawnMutex;
     throw std::runtime_error(what + " (error " + std::to_string(GetLastError()) + ")");
 }
 
-std::string toHex(const std::string& text) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : text) {
-        hex += digits[c >> 4];
-        hex += digits[c & 15];
-    }
-    return hex;
-}
-
 std::string quote(const std::string& argument) { return "\"" + argument + "\""; }
 
 bool runningUnderWine() {
@@ -46,6 +36,20 @@ long linuxKill(long unixPid, long signal) {
     return result;
 }
 
+#endif
+
+}  // namespace
+
+std::string toHex(const std::string& text) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
 // Wine shows a process's Windows command line as its Linux command line.
 long unixPidOf(const std::string& token) {
     WIN32_FIND_DATAA entry;
@@ -62,9 +66,26 @@ long unixPidOf(const std::string& token) {
     FindClose(search);
     return found;
 }
-#endif
 
-}  // namespace
+std::string javaPerfDataFolder() {
+    char user[1024] = {}, temp[MAX_PATH] = {};
+    DWORD size = sizeof user;
+    GetUserNameA(user, &size);
+    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+    std::string folder = std::string(temp) + "\\hsperfdata_" + user;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\";
+}
+
+void writeFileOrThrow(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) fail("cannot write " + path);
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size()) fail("cannot write " + path);
+}
 
 std::string binDir() {
     char path[MAX_PATH] = {};
@@ -127,13 +148,18 @@ std::string siteRecord(const std::string& url, const std::string& title, const s
     return "site$" + url + "$" + title + "$" + path + "$\n$";
 }
 
-std::vector<std::string> splitRecords(const std::string& stream) {
-    // Items are split at every "$"; a record is its kind, three fields and the line feed item.
+std::vector<std::string> recordItems(const std::string& stream) {
     std::vector<std::string> items;
     std::size_t start = 0;
     for (std::size_t dollar; (dollar = stream.find('$', start)) != std::string::npos;
          start = dollar + 1)
         items.push_back(stream.substr(start, dollar - start));
+    return items;
+}
+
+std::vector<std::string> splitRecords(const std::string& stream) {
+    // A record is its kind, three fields and the line feed item.
+    std::vector<std::string> items = recordItems(stream);
     std::vector<std::string> records;
     for (std::size_t i = 0; i + 5 <= items.size(); i += 5) {
         std::string record;

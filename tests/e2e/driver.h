@@ -34,6 +34,17 @@ std::string appRecord(const std::string& path, const std::string& description,
                       const std::string& title);
 std::string siteRecord(const std::string& url, const std::string& title, const std::string& path);
 
+// The text as lower-case hex, two digits a byte (how test programs take arbitrary bytes).
+std::string toHex(const std::string& text);
+// The items of a stream or record: the texts between its "$" bytes, each without its "$".
+std::vector<std::string> recordItems(const std::string& stream);
+// The Linux process id of the Wine process whose command line holds `token`, or 0.
+long unixPidOf(const std::string& token);
+// %TEMP%\hsperfdata_<user>\, where a Java virtual machine keeps its performance data; created
+// when missing.
+std::string javaPerfDataFolder();
+void writeFileOrThrow(const std::string& path, const std::string& bytes);
+
 // Splits a record stream into whole records (kind, three fields and the line feed item, each
 // with its "$"). A record not yet complete is left out.
 std::vector<std::string> splitRecords(const std::string& stream);

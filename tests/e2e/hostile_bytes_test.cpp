@@ -29,16 +29,6 @@ std::string escaped(std::string text) {
     return text;
 }
 
-std::string hex(const std::string& text) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : text) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 std::string textOf(HWND window) {
     std::string text(64 * 1024, '\0');
     LRESULT length = SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
@@ -92,7 +82,7 @@ TEST(HostileBytes, OmniboxAndAddressEditTexts) {
 // An accessibility tree's address is read whole, however long it is.
 TEST(HostileBytes, AnAccessibilityAddressOfEveryByteIsReadWhole) {
     const std::string address = everyByte(12000, 33);
-    e2e::TestWindows browser("hostile_msaa.exe", {"/address", hex(address)});
+    e2e::TestWindows browser("hostile_msaa.exe", {"/address", e2e::toHex(address)});
     HWND window = browser.create("MozillaWindowClass", everyByte(kTextLimit, 90));
     browser.show(window);
     e2e::Lookout lookout;
@@ -113,7 +103,7 @@ TEST(HostileBytes, ADdeReplyOfEveryByteGivesItsFieldsAsTheyStand) {
 
     e2e::TestWindows windows("testwin_plain.exe");
     HWND firefox = windows.create("MozillaWindowClass", "Answered over DDE");
-    e2e::ChildProcess server("\"" + e2e::binPath("dde_server.exe") + "\" --reply-hex " + hex(reply),
+    e2e::ChildProcess server("\"" + e2e::binPath("dde_server.exe") + "\" --reply-hex " + e2e::toHex(reply),
                              true);
     ASSERT_TRUE(e2e::waitFor([&] {
         DWORD available = 0;

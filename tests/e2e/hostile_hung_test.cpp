@@ -29,16 +29,6 @@ constexpr DWORD kDdeAnswerBoundMs = 1000;
 // What a loaded machine may add to a bound before the record reaches the test.
 constexpr DWORD kSlackMs = 1500;
 
-std::string hex(const std::string& text) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : text) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 // Two windows of a well-behaved process, and Lookout started in front of the first.
 class HungFixture : public ::testing::Test {
 protected:
@@ -112,7 +102,7 @@ TEST_F(HungFixture, AnAddressEditThatDoesNotAnswerGivesAnEmptyAddress) {
 // walk for good: the walk is given up, and without a DDE server the window is an application.
 TEST_F(HungFixture, AnAccessibilityServerThatStopsInTheMiddleOfAWalk) {
     e2e::TestWindows browser("hostile_msaa.exe",
-                             {"/stall-in-walk", "/address", hex("http://stalled.test/")});
+                             {"/stall-in-walk", "/address", e2e::toHex("http://stalled.test/")});
     HWND window = browser.create("MozillaWindowClass", "Stalled walk");
     startLookout({"/debuglog"});
     const std::string stalled = appRecord(browser.exePath(), "-", "Stalled walk");

@@ -17,15 +17,6 @@ constexpr int kWindowsPerWave = 150;
 constexpr DWORD kStormDeadlineMs = 60000;
 const char* const kKinds[] = {"plain", "ie", "chrome", "firefox"};
 
-std::vector<std::string> itemsOf(const std::string& record) {
-    std::vector<std::string> items;
-    std::size_t start = 0;
-    for (std::size_t dollar; (dollar = record.find('$', start)) != std::string::npos;
-         start = dollar + 1)
-        items.push_back(record.substr(start, dollar - start));
-    return items;
-}
-
 bool startsWith(const std::string& text, const std::string& start) {
     return text.compare(0, start.size(), start) == 0;
 }
@@ -33,7 +24,7 @@ bool startsWith(const std::string& text, const std::string& start) {
 // Why a record that the storm can have produced is not one, or empty when it is.
 std::string checkRecord(const std::string& record, const std::string& stablePath,
                         const std::string& flashPath) {
-    std::vector<std::string> items = itemsOf(record);
+    std::vector<std::string> items = e2e::recordItems(record);
     if (items.size() != 5 || items[4] != "\n") return "not kind, three fields and a line feed";
     const std::string& kind = items[0];
     if (kind == "app") {

@@ -22,13 +22,7 @@ public:
         RemoveDirectoryA(perfDataFolder().c_str());  // when no other file is left in it
     }
     e2e::TestWindows& windows() { return windows_; }
-    void writePerfData(const std::string& bytes) {
-        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    void writePerfData(const std::string& bytes) { e2e::writeFileOrThrow(path_, bytes); }
     void removePerfData() { DeleteFileA(path_.c_str()); }
 
 private:
@@ -37,15 +31,7 @@ private:
         e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), path);
         return path;
     }
-    static std::string perfDataFolder() {
-        char user[1024] = {}, temp[MAX_PATH] = {};
-        DWORD size = sizeof user;
-        GetUserNameA(user, &size);
-        GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-        std::string folder = std::string(temp) + "\\hsperfdata_" + user;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        return folder + "\\";
-    }
+    static std::string perfDataFolder() { return e2e::javaPerfDataFolder(); }
 
     e2e::TestWindows windows_;
     std::string path_;

@@ -21,22 +21,12 @@ JavaApplication::JavaApplication(const std::string& command) {
     e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), exe);
     windows_ = std::make_unique<e2e::TestWindows>(exe);
 
-    char user[1024] = {}, temp[MAX_PATH] = {};
-    DWORD size = sizeof user;
-    GetUserNameA(user, &size);
-    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-    folder_ = std::string(temp) + "\\hsperfdata_" + user;
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    file_ = folder_ + "\\" + std::to_string(windows_->pid());
+    folder_ = e2e::javaPerfDataFolder();
+    file_ = folder_ + std::to_string(windows_->pid());
     // The key and its value as NUL-ended texts among other bytes of the file.
     using namespace std::string_literals;
     std::string bytes = "\x01\x02header\0sun.rt.javaCommand\0"s + command + "\0trailer"s;
-    HANDLE file = CreateFileA(file_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + file_);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    e2e::writeFileOrThrow(file_, bytes);
 }
 
 JavaApplication::~JavaApplication() {
