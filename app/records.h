@@ -4,16 +4,7 @@
 #include <cstdio>
 #include <string>
 
-struct AppRecord {
-    std::string modulePath;
-    std::string description;
-    std::string title;
-};
-
-struct SiteRecord {
-    std::string url;
-    std::string title;
-};
+#include "util/record_types.h"
 
 // A copy of `field` with every "$" replaced by "S", so that a field never splits a record.
 std::string escapeField(std::string field);

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/records.h"
 #include "browser/classify.h"
+#include "util/record_types.h"
 
 // True when `site` is to be reported. Both fields of `site` are set on every call, so nothing
 // of an earlier window survives.

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/records.h"
+#include "util/record_types.h"
 
 // Replaces app.modulePath with the Java command that the process's performance-data file
 // holds, even when that command is empty. On any failure the record stays as it is. Writes no

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string>
 
-#include "app/records.h"
 #include "diag/debug_log.h"
+#include "util/record_types.h"
 
 constexpr std::size_t kDescriptionBufferSize = 260;
 
