@@ -36,9 +36,17 @@ extern "C" __attribute__((used)) LONG lookoutCrashGuardFilter(EXCEPTION_POINTERS
 
 namespace {
 
+// The guard stays a call of its own that the optimiser does not see through. clang lacks
+// noipa; noinline is the nearest it has.
+#if defined(__clang__)
+#define LOOKOUT_NO_IPA __attribute__((noinline))
+#else
+#define LOOKOUT_NO_IPA __attribute__((noipa))
+#endif
+
 // Holds no object with a destructor: g++ would otherwise replace the scope handler with its
 // own and the guard would do nothing.
-__attribute__((noipa)) bool callGuarded(void (*body)()) {
+LOOKOUT_NO_IPA bool callGuarded(void (*body)()) {
     filterRan = false;
     __try1(lookoutCrashGuardFilter)
     __asm__ __volatile__("" ::: "memory");

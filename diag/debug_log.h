@@ -12,7 +12,7 @@
 #include "diag/trace.h"
 
 #if defined(__MINGW32__) || defined(__GNUC__)
-#define LOOKOUT_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+#define LOOKOUT_PRINTF_FORMAT(fmt, args) __attribute__((format(printf, fmt, args)))
 #else
 #define LOOKOUT_PRINTF_FORMAT(fmt, args)
 #endif
