@@ -12,5 +12,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
+# The Wine prefix the programs run in. The scripts name theirs; a build configured without them
+# runs in the prefix that the scripts make beside the build folder. Kept in the build, so that
+# ctest run on its own, without the scripts' environment, still uses the project's prefix.
+get_filename_component(LOOKOUT_DEFAULT_WINEPREFIX "${CMAKE_BINARY_DIR}/../wineprefix" ABSOLUTE)
+set(LOOKOUT_WINEPREFIX "${LOOKOUT_DEFAULT_WINEPREFIX}" CACHE PATH
+  "Wine prefix the test programs run in (made by the project's scripts)")
+
 # A launch wrapper around wine64 (see the script).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(CMAKE_CROSSCOMPILING_EMULATOR
+  ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run --prefix ${LOOKOUT_WINEPREFIX})
