@@ -97,10 +97,10 @@ lookout_wineserver_stop() {
     "$WINESERVER" -k 2>/dev/null || true
 }
 
-# The tests run in the project's prefix, also when ctest is started without these scripts.
+# The cross build from Linux (the "cross" configure preset), in $LOOKOUT_BUILD/mingw, with the
+# tests run in the project's prefix.
 lookout_build() {
-    cmake -S "$LOOKOUT_ROOT" -B "$LOOKOUT_BUILD/mingw" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$LOOKOUT_ROOT/cmake/mingw-w64.cmake" \
+    cmake -S "$LOOKOUT_ROOT" --preset cross -B "$LOOKOUT_BUILD/mingw" \
         -DCMAKE_BUILD_TYPE=${LOOKOUT_BUILD_TYPE:-RelWithDebInfo} \
         -DLOOKOUT_WINEPREFIX="$WINEPREFIX" >/dev/null
     cmake --build "$LOOKOUT_BUILD/mingw"
