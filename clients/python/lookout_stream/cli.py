@@ -60,7 +60,8 @@ def _parser():
 
 
 def _print_json(item):
-    print(json.dumps(as_dict(item), ensure_ascii=False), flush=True)
+    # ASCII with \u escapes: the same bytes whatever encoding this process's output has.
+    print(json.dumps(as_dict(item)), flush=True)
 
 
 def _print_readable(item):
@@ -124,6 +125,9 @@ def _run(args, on_record):
 
 def main(argv=None):
     args = _parser().parse_args(argv)
+    # A title the terminal's encoding cannot show must not end the reading.
+    if hasattr(sys.stdout, "reconfigure"):
+        sys.stdout.reconfigure(errors="backslashreplace")
     try:
         if args.command == "report":
             write_report(args.db, sys.stdout)

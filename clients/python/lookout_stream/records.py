@@ -69,14 +69,3 @@ class RecordReader:
             return AppRecord(first, second, third, arrived)
         return SiteRecord(first, second, third, arrived)
 
-
-def read_records(stream, encoding=ANSI, chunk_size=65536):
-    """Yields the typed records of a binary file object (a saved stream, a pipe) to its end;
-    raises CutRecordError if its last record is cut off."""
-    reader = RecordReader(encoding)
-    while True:
-        data = stream.read1(chunk_size) if hasattr(stream, "read1") else stream.read(chunk_size)
-        if not data:
-            break
-        yield from reader.feed(data)
-    yield from reader.finish()

@@ -1,4 +1,5 @@
 import os
+import shutil
 import signal
 import sqlite3
 import subprocess
@@ -57,7 +58,9 @@ class Timeline(unittest.TestCase):
 
     def test_intervals_follow_the_switches_and_the_report_sums_them(self):
         windows = self.stage()
-        db_path = os.path.join(tempfile.mkdtemp(prefix="lookout-timeline-"), "timeline.db")
+        folder = tempfile.mkdtemp(prefix="lookout-timeline-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        db_path = os.path.join(folder, "timeline.db")
         windows["writer"][0].command("show", windows["writer"][1])
         switched, seen = [time.time()], []  # per switch: just before it, when its row came
         cli = start_cli("record", "--db", db_path)
