@@ -33,7 +33,7 @@ def wait_for(condition, what):
 
 def hex_text(text):
     """A window text as the window programs take it, each character below U+0100 as the byte
-    of that value (so "\x81" is the byte 81 that code page 1252 leaves undefined)."""
+    of that value (so "\\x81" is the byte 81 that code page 1252 leaves undefined)."""
     return text.encode("latin-1").hex()
 
 
