@@ -35,6 +35,8 @@ lookout_need_packages() {
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     # scripts/clang-check compiles the product with clang as a second compiler.
     command -v clang++ >/dev/null || missing+=(clang)
+    # The Python reader and example parent (clients/python) and their tests: standard library only.
+    command -v python3 >/dev/null || missing+=(python3)
     if [ ${#missing[@]} -gt 0 ]; then
         echo "== installing: ${missing[*]}"
         local sudo=""
