@@ -3,6 +3,7 @@
 #include <dde.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "dde/dde_data_block.h"
 #include "dde/dde_data_owner.h"

@@ -10,6 +10,7 @@
 //   --header-only         a block of the 4-byte DDEDATA header alone, without any value
 //   --delay <ms>          send the data this long after the request
 //   --late-once <ms>      answer the first request this late; requests meanwhile wait their turn
+//                         and are answered 200 ms apart
 //   --numbered            the address ends with the number of the request it answers
 //   --block-size <n>      the data block is n bytes long (the text, then zeros)
 //   --nack-others         answer an initiate for another application with a posted negative
@@ -38,7 +39,6 @@
 #include <cstring>
 #include <deque>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -55,7 +55,12 @@ struct Options {
 } options;
 
 DWORD windowThreadId = 0;
-std::deque<std::pair<HWND, ATOM>> pending;  // requests not yet answered, oldest first
+struct Request {
+    HWND client;
+    ATOM item;
+    unsigned number;
+};
+std::deque<Request> pending;  // requests not yet answered, oldest first
 bool answering = false;                     // a late answer's timer runs
 unsigned requests = 0;
 bool terminating = false;
@@ -121,14 +126,14 @@ void flood(HWND client) {
     }
 }
 
-std::string replyText() {
+std::string replyText(unsigned number) {
     if (options.customReply) return options.reply;
-    return "\"" + options.url + (options.numbered ? std::to_string(requests) : "") + "\",\"" +
+    return "\"" + options.url + (options.numbered ? std::to_string(number) : "") + "\",\"" +
            options.title + "\"";
 }
 
-void sendData(HWND self, HWND client, ATOM item) {
-    std::string reply = replyText();
+void sendData(HWND self, HWND client, ATOM item, unsigned number) {
+    std::string reply = replyText(number);
     std::size_t size = options.headerOnly ? 4 : 4 + reply.size() + (options.nul ? 1 : 0);
     if (size < options.blockSize) size = options.blockSize;
     HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size);
@@ -156,12 +161,13 @@ void sendData(HWND self, HWND client, ATOM item) {
     }
 }
 
+// Answers the oldest request; the next, if any, 200 ms later.
 void answerPending(HWND self) {
-    while (!pending.empty()) {
-        auto [client, item] = pending.front();
-        pending.pop_front();
-        sendData(self, client, item);
-    }
+    Request request = pending.front();
+    pending.pop_front();
+    sendData(self, request.client, request.item, request.number);
+    answering = !pending.empty();
+    if (answering) SetTimer(self, kDataTimer, 200, nullptr);
 }
 
 HWND createServerWindow();
@@ -199,8 +205,9 @@ LRESULT CALLBACK serverProc(HWND self, UINT message, WPARAM wParam, LPARAM lPara
                 return 0;
             }
             say("initiate");
-            // A client window that is gone could not delete the atoms of an answer.
-            if (IsWindow(client)) ackInitiate(self, client);
+            // A client window that is gone could not delete the atoms of an answer; a window
+            // whose conversation is ending serves no new one.
+            if (IsWindow(client) && !terminating) ackInitiate(self, client);
             return 0;
         }
         case WM_DDE_REQUEST: {
@@ -216,7 +223,7 @@ LRESULT CALLBACK serverProc(HWND self, UINT message, WPARAM wParam, LPARAM lPara
                 sendAck(self, client, item);
             } else {
                 if (options.flood && floodState == kNotFlooded) flood(client);
-                pending.emplace_back(client, item);
+                pending.push_back({client, item, requests});
                 unsigned delay = requests == 1 && options.lateOnceMs ? options.lateOnceMs
                                                                      : options.delayMs;
                 if (answering) return 0;  // answered in turn, after the late one
@@ -231,7 +238,6 @@ LRESULT CALLBACK serverProc(HWND self, UINT message, WPARAM wParam, LPARAM lPara
         }
         case WM_TIMER:
             KillTimer(self, kDataTimer);
-            answering = false;
             answerPending(self);
             return 0;
         case WM_DDE_ACK: {
