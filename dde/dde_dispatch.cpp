@@ -37,19 +37,33 @@ unsigned __stdcall DDEDispatchThreadLoop(void* argument) noexcept {
     ReleaseSemaphore(context->hReadySemaphore.get(), 1, nullptr);
     context.reset();
 
-    // The quit message posted at WM_DESTROY is addressed to the thread, which the window filter
-    // need not admit; once the window is gone GetMessageA reports -1 for the filter, and that
-    // ends the loop too. Without a window the filter admits the whole thread, to which nothing
-    // is addressed, so the thread waits for good.
-    MSG message;
-    while (GetMessageA(&message, window, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    runDDEMessageLoop(window);
     return 0;
 }
 
 }  // namespace
+
+void runDDEMessageLoop(HWND window) {
+    // The quit message posted at WM_DESTROY is addressed to the thread, which the window filter
+    // need not admit; once the window is gone GetMessageA reports -1 for the filter, and that
+    // ends the loop. A -1 while the window lives is a single message lost: Wine fails a posted
+    // DDE message whose data block it cannot deliver (one of some MB) and drops it. Without a
+    // window the filter admits the whole thread, to which nothing is addressed, so the thread
+    // waits for good.
+    MSG message;
+    for (;;) {
+        BOOL got = GetMessageA(&message, window, 0, 0);
+        if (got == 0) return;
+        if (got == -1) {
+            if (!window || !IsWindow(window)) return;
+            logMessage("Error: a message of the DDE window was lost: error %lu", GetLastError());
+            ddeServersList.onMessageLost();
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
 
 HWND startDDEDispatchLoop() {
     traceFunction("startDDEDispatchLoop");
@@ -95,17 +109,27 @@ LRESULT CALLBACK DDEWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 break;
             case WM_DDE_ACK: {
                 bool sent = InSendMessage() != FALSE;
-                ddeServersList.onDDEAck(windowOf(wParam));
-                releaseDDEAckParam(lParam, sent);
+                DDEAckKind kind = ddeServersList.onDDEAck(windowOf(wParam), lParam, sent);
+                releaseDDEAckParam(lParam, sent, kind);
                 break;
             }
             case WM_DDE_DATA:
                 onDDEData(window, windowOf(wParam), lParam);
                 break;
-            case WM_USER:
-                traceFunction("onStartDDERequest");
-                sendDDERequest(windowOf(wParam), window);
+            case WM_DDE_TERMINATE:
+                onDDETerminate(window, windowOf(wParam));
                 break;
+            case WM_USER: {
+                // Only the monitor thread's request is taken: sent, for the server it is about to
+                // ask, once. Request messages that other programs post or send are ignored.
+                HWND server = windowOf(wParam);
+                if (!InSendMessage() || !ddeServersList.claimAwaitedRequest(server)) break;
+                traceFunction("onStartDDERequest");
+                bool posted = sendDDERequest(server, window);
+                ddeServersList.requestPosted(server, posted);
+                DefWindowProcA(window, message, wParam, lParam);
+                return posted ? 1 : 0;
+            }
             default:
                 break;
         }

@@ -10,6 +10,8 @@ constexpr char kDDEWindowClassName[] = "DDEMsgProcessingWindow";
 // up within a second or the window could not be created. Called once: a second call cannot
 // register the window class again and yields null.
 HWND startDDEDispatchLoop();
+// The dispatch thread's message loop for the DDE window; returns once the window is gone.
+void runDDEMessageLoop(HWND window);
 
 // Registers the window class and creates the DDE window, with the console window's instance
 // handle (null without a console window). Null on failure, an already registered class included.

@@ -32,6 +32,7 @@ void DDEServersList::close() {
     {
         CriticalSectionLock lock(csReplies);
         serverReplyMap.clear();
+        conversations.clear();
         hAwaitedServer = nullptr;
     }
     CriticalSectionLock lock(csServers);

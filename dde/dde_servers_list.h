@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -18,6 +19,13 @@ struct WindowHandleOrder {
     bool operator()(HWND a, HWND b) const noexcept {
         return reinterpret_cast<std::uintptr_t>(a) < reinterpret_cast<std::uintptr_t>(b);
     }
+};
+
+// How the receiving side takes a WM_DDE_ACK, which decides what its lParam holds.
+enum class DDEAckKind {
+    InitiateAnswer,  // sent during this initiate, naming its application and topic: two atoms
+    RequestAnswer,   // posted by a server that owes an answer to a request: a packed status and item
+    Unrelated,       // anything else: not an answer to anything Lookout asked
 };
 
 class DDEServersList {
@@ -39,26 +47,65 @@ public:
     void getBrowserUrlInfo(HWND serverWindow, std::string& reply);
 
     // Dispatch thread.
-    void onDDEAck(HWND senderWindow);
+    // Classifies an acknowledgement by what is under way; `sent` tells a sent one from a posted
+    // one. An answer to the initiate is counted, an answer to a request settles it.
+    DDEAckKind onDDEAck(HWND senderWindow, LPARAM lParam, bool sent);
+    // Stores the text when it answers the waiting request and completes that request; any other
+    // reply only settles the request it answers, or nothing.
     void onDataRecv(HWND serverWindow, const std::string& text);
+    // True for a server that Lookout has asked: its data is acknowledged as it asks.
+    bool isConversationPartner(HWND serverWindow);
+    // The request message: true when serverWindow is the server the monitor thread is about to
+    // ask and no request has been posted for it yet. The caller then posts it and reports the
+    // outcome with requestPosted.
+    bool claimAwaitedRequest(HWND serverWindow);
+    void requestPosted(HWND serverWindow, bool posted);
+    // A server ended its conversation: true when it was one of Lookout's, whose match is dropped
+    // and whose terminate must be answered.
+    bool onServerTerminate(HWND serverWindow);
+    // A message of the DDE window was lost before it could be read (the system could not deliver
+    // it): any answer still owed may have been in it.
+    void onMessageLost();
     void terminateAllDDE(HWND ddeWindow);
 
     // Empties the list for good: every later operation does nothing and every request fails.
     void close();
 
 private:
+    // A server that Lookout has asked. Its answers come in the order of the requests, so the
+    // one that settles the last open request is the answer to the newest.
+    struct Conversation {
+        unsigned requestsOpen = 0;  // posted and not yet answered by data or an acknowledgement
+        DWORD lastRequestTick = 0;
+    };
+
+    HWND findMatchedServer(HWND browserWindow);
+    bool matchNewServer(HWND ddeWindow, HWND browserWindow, const std::string& applicationName,
+                        HWND& server);
+    // Forgets a server: every browser window matched to it broadcasts again on its next query.
+    void dropServer(HWND serverWindow);
+    // Forgets the matches, conversations and replies of windows that are gone.
+    void forgetGoneWindows();
+    // Consumes one open request of the server; true when that answers the waiting request.
+    bool settleRequest(HWND serverWindow);
+
     std::map<HWND, HWND, WindowHandleOrder> browserServerMap;
     std::map<HWND, std::string, WindowHandleOrder> serverReplyMap;
     HANDLE hAnswerSemaphore;
     std::list<HWND> ackedServerList;
-    CRITICAL_SECTION csReplies;  // serverReplyMap and hAwaitedServer
-    CRITICAL_SECTION csAcks;     // ackedServerList
+    CRITICAL_SECTION csReplies;  // serverReplyMap, conversations and the awaited request
+    CRITICAL_SECTION csAcks;     // ackedServerList and the initiate under way
     // browserServerMap: extended by the monitor thread, emptied by the dispatch thread when the
     // DDE window is destroyed, possibly in the middle of a request.
     CRITICAL_SECTION csServers;
-    // The server whose reply the requester is waiting for. Only its reply releases the
-    // semaphore, so a late reply of another server cannot end the wait before the right one.
+    std::map<HWND, Conversation, WindowHandleOrder> conversations;
+    // The server whose reply the requester is waiting for, and whether the request has been
+    // posted: only the answer to that request releases the semaphore.
     HWND hAwaitedServer = nullptr;
+    bool awaitedRequestPosted = false;
+    // The initiate under way: its application and topic atoms, null outside the broadcast.
+    ATOM initiateApplication = 0;
+    ATOM initiateTopic = 0;
     std::atomic<bool> closed{false};
 };
 

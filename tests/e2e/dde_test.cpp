@@ -69,6 +69,13 @@ public:
         const auto& all = eventsAfterPing();
         return static_cast<std::size_t>(std::count(all.begin(), all.end(), event));
     }
+    // Waits for the first event that begins with `prefix` and returns it.
+    std::string waitForEventStartingWith(const std::string& prefix) {
+        for (std::size_t seen = 0;; ++seen) {
+            while (seen >= events_.size()) readEvent();
+            if (events_[seen].rfind(prefix, 0) == 0) return events_[seen];
+        }
+    }
     // Waits until the event has been reported `times` times in all.
     void waitForEvent(const std::string& event, std::size_t times = 1) {
         while (static_cast<std::size_t>(std::count(events_.begin(), events_.end(), event)) < times)
@@ -289,6 +296,92 @@ TEST_F(Dde, ALateReplyAnswersNeitherAnotherServersRequestNorTheNextOne) {
     slow.waitForEvent("ack 8000", 2);  // the second late reply, acknowledged: its atom is back
     EXPECT_EQ(countOf(log(), "onDataRecv: no request waits for this reply: 0x"), 2u);
     expectNoAtomsLeft();
+}
+
+TEST_F(Dde, ALateAnswerIsNotTakenForTheNextRequestToTheSameServer) {
+    // Firefox windows share one server, and the item asks for whichever window is current.
+    HWND second = windows.create("MozillaWindowClass", "Second Window");
+    DdeServer server("--late-once 1500 --numbered");
+    startLookout();
+    EXPECT_EQ(showAndRecord(firefox), appOf("Window Title"));
+    // The first answer comes while the second request waits, just before its own answer.
+    EXPECT_EQ(showAndRecord(second), siteOf("http://example.test/2", "Example"));
+    server.waitForEvent("ack 8000", 2);
+    expectNoAtomsLeft();
+}
+
+TEST_F(Dde, AnAcknowledgementSentOutsideTheInitiateFreesNothing) {
+    // Its lParam holds a shared atom where the atoms of an initiate's answer would be.
+    DdeServer server("--sent-ack");
+    startLookout();
+    EXPECT_EQ(showAndRecord(firefox), appOf("Window Title"));
+    EXPECT_EQ(server.waitForEventStartingWith("shared atom"), "shared atom kept");
+}
+
+TEST_F(Dde, AReplyTooLargeToDeliverLeavesTheDdeClientWorking) {
+    HWND opera = windows.create("OperaWindowClass", "Opera Window");
+    DdeServer firefoxServer("--url http://firefox.test/ --title Firefox");
+    DdeServer operaServer("--app Opera --block-size 4000000");
+    startLookout();
+    const std::string site = siteOf("http://firefox.test/", "Firefox");
+    EXPECT_EQ(showAndRecord(firefox), site);
+    EXPECT_EQ(showAndRecord(opera), appOf("Opera Window")) << "Wine drops a block that large";
+    ULONGLONG shown = GetTickCount64();
+    EXPECT_EQ(showAndRecord(firefox), site);
+    EXPECT_LT(GetTickCount64() - shown, 900u);
+    EXPECT_EQ(countOf(log(), "Error: a message of the DDE window was lost: error "), 1u);
+    // The lost message held the item atom the server handed back: that reference is nobody's.
+    GlobalDeleteAtom(GlobalFindAtomA("0xFFFFFFFF"));
+    expectNoAtomsLeft();
+}
+
+TEST_F(Dde, AnAcknowledgementPostedDuringTheBroadcastIsNoServer) {
+    // An Opera server's refusal, posted while the broadcast for "FireFox" runs.
+    DdeServer opera("--app Opera --nack-others --url http://opera.test/");
+    startLookout();
+    EXPECT_EQ(showAndRecord(firefox), appOf("Window Title"));
+    EXPECT_EQ(countOf(log(), "nAckedNewNum = 0, hDDEAckedNew = 0x"), 1u);
+}
+
+TEST_F(Dde, AServerThatEndsItsConversationIsAnsweredAndFoundUnderItsNewWindow) {
+    DdeServer server("--renew --numbered");
+    startLookout();
+    EXPECT_EQ(showAndRecord(firefox), siteOf("http://example.test/1", "Example"));
+    server.waitForEvent("terminate answered");
+    EXPECT_EQ(showAndRecord(plain), appOf("Plain"));
+    EXPECT_EQ(showAndRecord(firefox), siteOf("http://example.test/2", "Example"));
+    EXPECT_EQ(traces(log(), "DDEServersList::sendBrowserDDEInit"), 2u);
+    server.waitForEvent("terminate answered", 2);
+    expectNoAtomsLeft();
+}
+
+TEST_F(Dde, AServerWindowThatIsGoneFailsTheQueryAtOnceAndIsNotKept) {
+    DdeServer server("--ack-from-gone");
+    startLookout();
+    for (int query = 0; query < 2; ++query) {
+        ULONGLONG shown = GetTickCount64();
+        EXPECT_EQ(showAndRecord(firefox), appOf("Window Title"));
+        EXPECT_LT(GetTickCount64() - shown, 900u) << "no wait for the time-out";
+        EXPECT_EQ(showAndRecord(plain), appOf("Plain"));
+    }
+    std::string text = log();
+    EXPECT_EQ(countOf(text, "Error: the DDE request cannot be posted to server 0x"), 2u) << text;
+    EXPECT_EQ(traces(text, "DDEServersList::sendBrowserDDEInit"), 2u);
+    expectNoAtomsLeft();
+}
+
+TEST_F(Dde, FloodsOfUnrequestedDataAndRequestMessagesLeaveNothingBehind) {
+    // 3000 texts of 8000 bytes under as many made-up senders, and as many request messages
+    // naming a window that is no DDE server; the server's own answer comes after them.
+    DdeServer server("--flood 3000");
+    startLookout({});  // without the log, which would take most of the time
+    showAndRecord(firefox);
+    std::string memory = server.waitForEventStartingWith("memory ");
+    long long before = 0, after = 0;
+    ASSERT_EQ(std::sscanf(memory.c_str(), "memory %lld %lld", &before, &after), 2) << memory;
+    EXPECT_LT(after - before, 4096) << memory;
+    EXPECT_EQ(showAndRecord(plain), appOf("Plain"));
+    expectNoAtomsLeft("the item atoms of requests posted to windows that are no servers");
 }
 
 TEST_F(Dde, WithoutTheDdeThreadOtherRecordsStillCome) {

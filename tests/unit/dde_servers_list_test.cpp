@@ -20,12 +20,19 @@ TEST(DDEServersList, OnceClosedItStoresNothingAndAnswersNothing) {
     list.onDataRecv(fakeWindow(0x10), "before");
     list.close();
     list.onDataRecv(fakeWindow(0x10), "after");
-    list.onDDEAck(fakeWindow(0x10));
+    EXPECT_EQ(list.onDDEAck(fakeWindow(0x10), 0, true), DDEAckKind::Unrelated);
     EXPECT_EQ(replyOf(list, fakeWindow(0x10)), "");
     std::string reply = "stale";
     list.sendDDERequest(nullptr, fakeWindow(0x99), "LookoutNoSuchApplication", reply);
     EXPECT_EQ(reply, "");
     list.terminateAllDDE(nullptr);
+}
+
+TEST(DDEServersList, RepliesThatNoRequestWaitsForAreNotKept) {
+    // Any process can post data to the DDE window under any sender handle.
+    DDEServersList list;
+    list.onDataRecv(fakeWindow(0x10), "unrequested");
+    EXPECT_EQ(replyOf(list, fakeWindow(0x10)), "");
 }
 
 }  // namespace
