@@ -22,6 +22,7 @@
 #include "e2e/driver.h"
 #include "firefox_tree.h"
 #include "winfo/module_info.h"
+#include "winfo/version_info.h"
 #include "winfo/window_query.h"
 
 #include <objbase.h>
