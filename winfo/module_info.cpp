@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <utility>
 
 #include "diag/debug_log.h"
 #include "util/unique_handle.h"
@@ -56,16 +57,24 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
         return error ? error : ERROR_MOD_NOT_FOUND;
     }
 
+    AppRecord found;
     std::string className = GetWindowClassName(window);
     if (IsDesktopClass(className)) {
         logMessage("GetModuleInfo: Desktop window found (%s)", fileName);
-        app.modulePath = "Desktop";
-        app.description = "Desktop";
+        found.modulePath = "Desktop";
+        found.description = "Desktop";
     } else {
         logMessage("GetModuleInfo: FileName %s", fileName);
-        app.modulePath = longPathOf(fileName);
-        app.description = describeExecutable(fileName);
+        found.modulePath = longPathOf(fileName);
+        found.description = describeExecutable(fileName);
     }
-    app.title = GetWindowTitle(window);
+    found.title = GetWindowTitle(window);
+    // A window that vanished while it was identified (one that ends as it comes to the front)
+    // has no title to read any more. It is not reported: the next poll reports what replaced it.
+    if (found.title.empty() && !IsWindow(window)) {
+        logMessage("GetModuleInfo: the window is gone");
+        return ERROR_INVALID_WINDOW_HANDLE;
+    }
+    app = std::move(found);
     return ERROR_SUCCESS;
 }

@@ -6,5 +6,6 @@
 #include "app/records.h"
 
 // Fills `app` for the window. 0 means `app` may be reported; otherwise a Windows error code and
-// `app` is left as it was.
+// `app` is left as it was: the process could not be examined, or the window was gone by the
+// time its title was read.
 DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app);

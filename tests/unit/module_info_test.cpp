@@ -107,6 +107,19 @@ TEST(GetModuleInfo, ReportsTheDesktopForProgmanAndWorkerWWindows) {
     }
 }
 
+// A window that ends as it comes to the front has no title left to read: it is not reported
+// with an empty one.
+TEST(GetModuleInfo, AWindowGoneByTheTimeItsTitleIsReadGivesAnErrorAndLeavesTheRecord) {
+    unit::OwnWindow window("LookoutUnitApp", "Gone soon");
+    HWND gone = window.get();
+    window.destroy();
+    AppRecord app{"previous path", "previous description", "previous title"};
+    EXPECT_NE(GetModuleInfo(GetCurrentProcessId(), gone, app), 0u);
+    EXPECT_EQ(app.modulePath, "previous path");
+    EXPECT_EQ(app.description, "previous description");
+    EXPECT_EQ(app.title, "previous title");
+}
+
 TEST(GetModuleInfo, AProcessThatCannotBeOpenedGivesAnErrorAndLeavesTheRecord) {
     AppRecord app{"previous path", "previous description", "previous title"};
     EXPECT_NE(GetModuleInfo(0x7FFFFFF0u, nullptr, app), 0u);
