@@ -15,7 +15,7 @@
 int main(int argc, char** argv) {
     startUp(argc, argv);
     AppRecord app{"C:\\probe.exe", "Probe", "before the hook"};
-    SendAppRecord(app, stdout);
+    SendAppRecord(app, standardOutput());
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "invalid-parameter-all") == 0)
             InvalidParameterHandler(L"buffer != nullptr", L"probeFunction", L"probe.cpp", 42, 0);

@@ -6,7 +6,7 @@
 #include "e2e/driver.h"
 #include "java/perf_data_file.h"
 #include "java/perf_data_folder.h"
-#include "unit/test_files.h"
+#include "unit/memory_sink.h"
 #include "util/scope_exit.h"
 #include "util/unique_handle.h"
 
@@ -15,18 +15,18 @@ namespace {
 using namespace std::string_literals;
 
 TEST(PerfDataFolder, IsBuiltFromTempAndUserNameOrNotAtAll) {
-    unit::CapturedStream out;
-    EXPECT_EQ(perfDataDirectoryFrom("C:\\T\\", "u1", out.get()), "C:\\T\\\\hsperfdata_u1\\");
-    EXPECT_EQ(perfDataDirectoryFrom("", "u1", out.get()), "");
+    unit::MemorySink out;
+    EXPECT_EQ(perfDataDirectoryFrom("C:\\T\\", "u1", out), "C:\\T\\\\hsperfdata_u1\\");
+    EXPECT_EQ(perfDataDirectoryFrom("", "u1", out), "");
     EXPECT_EQ(out.content(), "");
-    EXPECT_EQ(perfDataDirectoryFrom("C:\\T", std::nullopt, out.get()), "noname_error");
+    EXPECT_EQ(perfDataDirectoryFrom("C:\\T", std::nullopt, out), "noname_error");
     EXPECT_EQ(out.content(), "GetUserName error\n") << "narrow bytes, bare line feed";
 
     char temp[MAX_PATH] = {};
     GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
     auto restore = lookout::scope_exit([&] { SetEnvironmentVariableA("TEMP", temp); });
     SetEnvironmentVariableA("TEMP", nullptr);
-    EXPECT_EQ(perfDataDirectory(), "") << "not the root of the current drive";
+    EXPECT_EQ(perfDataDirectory(out), "") << "not the root of the current drive";
 }
 
 class PerfDataFile : public ::testing::Test {
