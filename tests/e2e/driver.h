@@ -139,9 +139,10 @@ public:
     void showThenHang(HWND window, DWORD ms);
     // Ends the process and waits for it.
     void quit();
+    // Any command of the program (a stand-in's own ones too); returns its answer line.
+    std::string command(const std::string& line);
 
 private:
-    std::string command(const std::string& line);
     std::string readLine(DWORD deadlineMs);
 
     std::string exePath_;
