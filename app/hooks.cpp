@@ -12,6 +12,7 @@
 
 #include "app/records.h"
 #include "diag/debug_log.h"
+#include "diag/thread_guard.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void startUp(int argc, char** argv) {
     std::signal(SIGTERM, TerminationSignalHandler);
     std::signal(SIGINT, TerminationSignalHandler);
     _set_invalid_parameter_handler(InvalidParameterHandler);
+    setFlushBeforeFaultExit(flushStandardOutput);
 }
 
 void TerminationSignalHandler(int) {

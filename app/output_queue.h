@@ -41,6 +41,7 @@ public:
 
 private:
     static unsigned __stdcall writerThread(void* self);
+    static void writeRecordsOf(void* self);
     void writeRecords();
     bool drainedWithin(DWORD timeoutMs, bool closeWhenDrained);
 

@@ -22,6 +22,8 @@ void SendSiteRecord(const AppRecord& app, const SiteRecord& site, lookout::Recor
 
 lookout::RecordSink& standardOutput() { return standardOutputQueue(); }
 
+void flushStandardOutput() { standardOutputQueue().drain(kCloseWaitMs); }
+
 bool closeStandardOutput() {
     if (!standardOutputQueue().close(kCloseWaitMs)) return false;
     std::fclose(stdout);

@@ -33,6 +33,9 @@ void SendSiteRecord(const AppRecord& app, const SiteRecord& site, lookout::Recor
 // The sink of standard output.
 lookout::RecordSink& standardOutput();
 
+// Waits, bounded, until the records handed to standard output so far have been written.
+void flushStandardOutput();
+
 // Closes standard output for good once the records handed over so far have been written
 // (bounded, so that a writer stuck on a full pipe cannot hold the caller for ever). Later records
 // to standard output are dropped. Returns false when the wait ran out and the stream was left

@@ -7,6 +7,7 @@
 
 #include "browser/msaa_window_object.h"
 #include "diag/debug_log.h"
+#include "diag/thread_guard.h"
 #include "util/com_ptr.h"
 #include "util/unique_handle.h"
 
@@ -70,8 +71,9 @@ std::string walkWindow(const WalkJob& job) {
     return job.walk(root.get(), bounds);
 }
 
-// An exception in the walk gives no text.
-void runJob(WalkJob& job) {
+// Under the crash guard: the window's reply and the walk's calls come from another process.
+void runJob(void* context) {
+    WalkJob& job = *static_cast<WalkJob*>(context);
     try {
         job.result = walkWindow(job);
     } catch (...) {
@@ -79,13 +81,24 @@ void runJob(WalkJob& job) {
     }
 }
 
+// A fault in the walk ends the walk only: it touched nothing but its own objects. False after
+// a fault.
+bool runGuardedJob(WalkJob& job) {
+    if (runGuarded(runJob, &job, ThreadFault::EndsWork)) return true;
+    job.result.clear();
+    return false;
+}
+
+void logFault() { logMessage("Accessibility walk ended by a fault; no text from it"); }
+
 unsigned __stdcall walkThread(void* parameter) {
     JobRef job = std::move(*std::unique_ptr<JobRef>(static_cast<JobRef*>(parameter)));
     // Calls from the multithreaded apartment wait for their answer without a message loop.
     const HRESULT initialised = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    runJob(*job);
+    const bool ended = runGuardedJob(*job);
     if (SUCCEEDED(initialised)) CoUninitialize();
     releaseSlot(job->slot);  // before the event: the caller may start the next walk at once
+    if (!ended) logFault();
     SetEvent(job->done.get());
     return 0;
 }
@@ -117,8 +130,9 @@ std::string walkAccessibleTree(HWND window, const char* caller, AccessibleWalk w
             _beginthreadex(nullptr, 0, walkThread, parameter.get(), 0, nullptr)));
     if (!thread) {
         // No thread to bound it with: the walk runs here, its calls without a time-out.
-        runJob(*job);
+        const bool ended = runGuardedJob(*job);
         releaseSlot(slot);
+        if (!ended) logFault();
         return job->result;
     }
     parameter.release();  // the thread owns this reference now

@@ -23,8 +23,9 @@ constexpr unsigned kMaxOutstandingWalks = 4;
 // The work done on the window's object: a text (such as an address), within `bounds`.
 using AccessibleWalk = std::function<std::string(IAccessible* root, WalkBounds& bounds)>;
 
-// Gets the window's accessible object and runs `walk` on it, on a thread of its own, and returns
-// what `walk` returned. Empty when the window has no object (or does not hand it out in time),
-// when the walk does not end in time, and when no walk starts: a walk of this same window is
-// still under way, or kMaxOutstandingWalks walks are. `caller` names the reader in the log lines.
+// Gets the window's accessible object and runs `walk` on it, on a thread of its own under the
+// crash guard, and returns what `walk` returned. Empty when the window has no object (or does not
+// hand it out in time), when the walk faults or does not end in time, and when no walk starts: a
+// walk of this same window is still under way, or kMaxOutstandingWalks walks are. `caller` names
+// the reader in the log lines.
 std::string walkAccessibleTree(HWND window, const char* caller, AccessibleWalk walk);

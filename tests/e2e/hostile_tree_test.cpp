@@ -1,10 +1,12 @@
-// Accessibility servers that attack the walk instead of stalling it: trees that answer quickly
-// but never end. Lookout stops calling within its bounds, and still reads a good browser's
-// address afterwards.
+// Accessibility servers that attack the walk instead of stalling it: a forged answer to
+// WM_GETOBJECT that makes the system's unmarshaling read past its memory on the walk's thread,
+// and trees that answer quickly but never end. Lookout survives each, stops calling within its
+// bounds, and still reads a good browser's address afterwards.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "e2e/driver.h"
 
@@ -14,6 +16,50 @@ using e2e::appRecord;
 using e2e::siteRecord;
 
 constexpr DWORD kRecordDeadlineMs = 30000;
+constexpr std::size_t kDumpsPerRun = 3;  // for faults that Lookout survives
+constexpr DWORD kFaultDeadlineMs = 60000;  // a dump takes seconds, more on a loaded machine
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(HostileTree, AForgedObjectReplyFaultsOnlyTheWalkAndLeavesAFewDumps) {
+    e2e::TestWindows others("testwin_ver.exe");
+    HWND between = others.create("LookoutForgedBetween", "Between");
+    e2e::TestWindows forger("hostile_msaa.exe", {"/forge-reply"});
+    HWND forged = forger.create("MozillaWindowClass", "Forged reply");
+    others.show(between);
+    e2e::Lookout lookout({"/debuglog"});
+    ASSERT_TRUE(lookout.waitForRecords(1));
+    const std::string betweenRecord = appRecord(others.exePath(), "Lookout Test Window", "Between");
+    const std::string forgedRecord = appRecord(forger.exePath(), "-", "Forged reply");
+
+    // The walk's thread writes its dump before it ends, and a walk of the window under way
+    // refuses another: each visit waits for the fault of the one before.
+    const std::string fault = "Accessibility walk ended by a fault; no text from it\r\n";
+    std::size_t records = 1;
+    for (std::size_t visit = 1; visit <= kDumpsPerRun + 1; ++visit) {
+        forger.show(forged);
+        ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << "visit " << visit;
+        EXPECT_EQ(lookout.records().back(), forgedRecord);
+        others.show(between);
+        ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << "visit " << visit;
+        EXPECT_EQ(lookout.records().back(), betweenRecord);
+        ASSERT_TRUE(e2e::waitFor(
+            [&] { return occurrences(e2e::readFile(lookout.logPath()), fault) >= visit; },
+            kFaultDeadlineMs))
+            << "visit " << visit;
+    }
+    const std::string log = e2e::readFile(lookout.logPath());
+    EXPECT_EQ(occurrences(log, "Exception was raised: 0xc0000005\r\n"), kDumpsPerRun + 1);
+    const std::vector<std::string> dumps = e2e::dumpsOf(lookout.pid());
+    EXPECT_EQ(dumps.size(), kDumpsPerRun);
+    EXPECT_EQ(lookout.stopWithCtrlC(), 1u) << "Lookout did not survive";
+    for (const std::string& name : dumps) DeleteFileA((e2e::dumpsFolder() + "\\" + name).c_str());
+}
 
 // The number of calls the stand-in's tree has answered so far.
 unsigned long callsOn(e2e::TestWindows& server) {
