@@ -3,7 +3,7 @@
 #include "dde/dde_lock.h"
 #include "diag/debug_log.h"
 
-DDEServersList ddeServersList;
+DDEServersList& ddeServersList = *new DDEServersList;
 
 DDEServersList::DDEServersList() {
     traceFunction("DDEServersList::DDEServersList");
