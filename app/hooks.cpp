@@ -7,11 +7,11 @@
 #include <windows.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/records.h"
 #include "diag/debug_log.h"
+#include "diag/thread_guard.h"
 
 namespace {
 
@@ -37,6 +37,7 @@ void startUp(int argc, char** argv) {
     std::signal(SIGTERM, TerminationSignalHandler);
     std::signal(SIGINT, TerminationSignalHandler);
     _set_invalid_parameter_handler(InvalidParameterHandler);
+    setFlushBeforeFaultExit(flushStandardOutput);
 }
 
 void TerminationSignalHandler(int) {
@@ -45,8 +46,10 @@ void TerminationSignalHandler(int) {
     // The records handed over so far are written first; the stream is closed between two
     // records. If the writer is stuck on a pipe that nobody reads, the process ends without
     // waiting for it.
-    if (!closeStandardOutput()) ExitProcess(1);
-    std::exit(1);
+    closeStandardOutput();
+    // Not exit(): its destructors of static objects would run on this thread while the monitor
+    // thread, the DDE thread and any walk still use them.
+    endProcessNow(1);
 }
 
 void InvalidParameterHandler(const wchar_t* expression, const wchar_t* function,

@@ -1,6 +1,5 @@
 #include "app/monitor_loop.h"
 
-
 #include "browser/browser_info.h"
 #include "browser/classify.h"
 #include "dde/dde_dispatch.h"
@@ -14,14 +13,14 @@ bool titleCheckDue(std::uint32_t lastTitleCheck, std::uint32_t now) {
 }
 
 void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t now,
-                          std::FILE* out) {
+                          lookout::RecordSink& out) {
     if (foreground != state.lastWindow)
         runNewWindowSteps(state, foreground, out);
     else
         runTitleCheck(state, foreground, now, out);
 }
 
-void runNewWindowSteps(MonitorState& state, HWND window, std::FILE* out) {
+void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& out) {
     state.lastWindow = window;
     state.appIsCurrent = false;
     // No window in front (between two windows, or nothing up): nothing to identify. The change
@@ -43,7 +42,7 @@ void runNewWindowSteps(MonitorState& state, HWND window, std::FILE* out) {
     if (state.app.modulePath.find("javaw.exe") != std::string::npos) {
         logMessage("Java processing...");
         try {
-            lookupJavaCommand(state.processId, state.app);
+            lookupJavaCommand(state.processId, state.app, out);
         } catch (...) {
             logMessage("Java processing: exception caught");
         }
@@ -51,7 +50,7 @@ void runNewWindowSteps(MonitorState& state, HWND window, std::FILE* out) {
     runReportStep(state, window, out);
 }
 
-void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, std::FILE* out) {
+void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out) {
     if (!titleCheckDue(state.lastTitleCheck, now)) return;
     state.lastTitleCheck = now;
     if (!window || !state.appIsCurrent) return;
@@ -62,7 +61,7 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, std::FIL
     runReportStep(state, window, out);
 }
 
-void runReportStep(MonitorState& state, HWND window, std::FILE* out) {
+void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out) {
     if (isBrowserWindow(window)) {
         logMessage("Browser processing...");
         if (GetBrowserInfo(window, state.app, state.site, state.ddeWindow)) {
@@ -84,6 +83,6 @@ void createConsoleDDEProcessingWindowProcess() {
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
     for (;;) {
         Sleep(kPollIntervalMs);
-        pollForegroundWindow(state, GetForegroundWindow(), GetTickCount(), stdout);
+        pollForegroundWindow(state, GetForegroundWindow(), GetTickCount(), standardOutput());
     }
 }

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
 
 #include "app/records.h"
+#include "util/record_sink.h"
 
 constexpr DWORD kPollIntervalMs = 10;
 constexpr std::uint32_t kTitleCheckIntervalMs = 1000;
@@ -31,11 +31,11 @@ bool titleCheckDue(std::uint32_t lastTitleCheck, std::uint32_t now);
 // One poll after the sleep: the new-window steps when `foreground` differs from the last window,
 // otherwise the title check at tick `now`.
 void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t now,
-                          std::FILE* out);
+                          lookout::RecordSink& out);
 
-void runNewWindowSteps(MonitorState& state, HWND window, std::FILE* out);
-void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, std::FILE* out);
-void runReportStep(MonitorState& state, HWND window, std::FILE* out);
+void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& out);
+void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out);
+void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out);
 
 // Never returns.
 void createConsoleDDEProcessingWindowProcess();

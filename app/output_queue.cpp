@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "diag/debug_log.h"
+#include "diag/thread_guard.h"
 
 namespace {
 
@@ -59,9 +60,13 @@ OutputQueue::~OutputQueue() {
 }
 
 unsigned __stdcall OutputQueue::writerThread(void* self) {
-    static_cast<OutputQueue*>(self)->writeRecords();
+    // A fault leaves the queue in a state nobody can trust, and no further record would reach
+    // the parent: the program ends.
+    runGuarded(writeRecordsOf, self, ThreadFault::EndsProgram);
     return 0;
 }
+
+void OutputQueue::writeRecordsOf(void* self) { static_cast<OutputQueue*>(self)->writeRecords(); }
 
 void OutputQueue::writeRecords() {
     for (;;) {

@@ -11,12 +11,14 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <utility>
 
+#include "util/record_sink.h"
 #include "util/unique_handle.h"
 
 constexpr std::size_t kQueuedRecordBytes = 16u << 20;
 
-class OutputQueue {
+class OutputQueue : public lookout::RecordSink {
 public:
     // Writes to `output`, which the caller keeps open, from a thread started with the first
     // record. Records waiting beyond `limitBytes` in all are dropped, oldest first.
@@ -28,6 +30,7 @@ public:
 
     // Hands one whole record to the writer and returns at once. Dropped once the queue is closed.
     void queue(std::string record);
+    void write(std::string record) override { queue(std::move(record)); }
     // Waits up to `timeoutMs` until every record handed over has been written (or has failed).
     bool drain(DWORD timeoutMs);
     // The same, and then lets no further record in. False when the wait ran out: a record is
@@ -38,6 +41,7 @@ public:
 
 private:
     static unsigned __stdcall writerThread(void* self);
+    static void writeRecordsOf(void* self);
     void writeRecords();
     bool drainedWithin(DWORD timeoutMs, bool closeWhenDrained);
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <utility>
+#include <cstdio>
 
 #include "app/output_queue.h"
 
@@ -10,24 +10,19 @@ namespace {
 
 constexpr DWORD kCloseWaitMs = 1000;
 
-void writeRecord(std::string record, std::FILE* out) {
-    if (out == stdout) {
-        standardOutputQueue().queue(std::move(record));
-        return;
-    }
-    std::fwrite(record.data(), 1, record.size(), out);
-    std::fflush(out);
-}
-
 }  // namespace
 
-void SendAppRecord(const AppRecord& app, std::FILE* out) {
-    writeRecord(formatAppRecord(app), out);
+void SendAppRecord(const AppRecord& app, lookout::RecordSink& out) {
+    out.write(formatAppRecord(app));
 }
 
-void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out) {
-    writeRecord(formatSiteRecord(app, site), out);
+void SendSiteRecord(const AppRecord& app, const SiteRecord& site, lookout::RecordSink& out) {
+    out.write(formatSiteRecord(app, site));
 }
+
+lookout::RecordSink& standardOutput() { return standardOutputQueue(); }
+
+void flushStandardOutput() { standardOutputQueue().drain(kCloseWaitMs); }
 
 bool closeStandardOutput() {
     if (!standardOutputQueue().close(kCloseWaitMs)) return false;

@@ -1,9 +1,9 @@
 #pragma once
 // The record stream on standard output: application and site records of "$"-separated items.
 
-#include <cstdio>
 #include <string>
 
+#include "util/record_sink.h"
 #include "util/record_types.h"
 
 // A copy of `field` with every "$" replaced by "S", so that a field never splits a record.
@@ -14,12 +14,17 @@ std::string escapeField(std::string field);
 std::string formatAppRecord(const AppRecord& app);
 std::string formatSiteRecord(const AppRecord& app, const SiteRecord& site);
 
-// Write one whole record. Output errors are ignored: the loop runs on even when nobody reads
-// any more. A record for standard output is handed to its writer thread (app/output_queue.h),
-// so that a parent that does not read never holds the caller; any other stream is written and
-// flushed at once.
-void SendAppRecord(const AppRecord& app, std::FILE* out);
-void SendSiteRecord(const AppRecord& app, const SiteRecord& site, std::FILE* out);
+// Hand one whole record to `out`. In the program that is standard output's writer thread
+// (standardOutput()), so that a parent that does not read never holds the caller; output errors
+// are ignored there and the loop runs on even when nobody reads any more.
+void SendAppRecord(const AppRecord& app, lookout::RecordSink& out);
+void SendSiteRecord(const AppRecord& app, const SiteRecord& site, lookout::RecordSink& out);
+
+// The sink of standard output.
+lookout::RecordSink& standardOutput();
+
+// Waits, bounded, until the records handed to standard output so far have been written.
+void flushStandardOutput();
 
 // Closes standard output for good once the records handed over so far have been written
 // (bounded, so that a writer stuck on a full pipe cannot hold the caller for ever). Later records

@@ -21,7 +21,9 @@
 #include "dde/dde_dispatch.h"
 #include "e2e/driver.h"
 #include "firefox_tree.h"
+#include "util/record_sink.h"
 #include "winfo/module_info.h"
+#include "winfo/version_info.h"
 #include "winfo/window_query.h"
 
 #include <objbase.h>
@@ -38,9 +40,24 @@ struct Measured {
     std::size_t wrong = 0;
 };
 
+// Records written to a file (NUL) as each report makes them.
+class FileSink : public lookout::RecordSink {
+public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    void write(std::string bytes) override {
+        std::fwrite(bytes.data(), 1, bytes.size(), file_);
+        std::fflush(file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
 class ReportBench {
 public:
-    explicit ReportBench(std::FILE* out) : out_(out) { state_.ddeWindow = startDDEDispatchLoop(); }
+    explicit ReportBench(lookout::RecordSink& out) : out_(out) {
+        state_.ddeWindow = startDDEDispatchLoop();
+    }
     HWND ddeWindow() const { return state_.ddeWindow; }
 
     // One new-window report of `window`, as the loop makes it when the window comes to the front;
@@ -69,7 +86,7 @@ public:
     }
 
 private:
-    std::FILE* out_;
+    lookout::RecordSink& out_;
     MonitorState state_;
 };
 
@@ -124,7 +141,8 @@ int run(const bench::Options& options) {
         std::printf("error: cannot open NUL\n");
         return 1;
     }
-    ReportBench bench(out.get());
+    FileSink sink(out.get());
+    ReportBench bench(sink);
     if (!bench.ddeWindow()) std::printf("warning: no DDE window; DDE queries will fail\n");
 
     // Applications: with a version resource, without one, and with two translations.
@@ -184,7 +202,7 @@ int run(const bench::Options& options) {
         DWORD handle = 0;
         GetFileVersionInfoSizeA(exe.c_str(), &handle);
     }));
-    parts.push_back(timeCall("SendAppRecord", reports / 2, [&] { SendAppRecord(app, out.get()); }));
+    parts.push_back(timeCall("SendAppRecord", reports / 2, [&] { SendAppRecord(app, sink); }));
 
     // Browsers: each reader on a window shaped as it expects.
     std::vector<Measured> addresses;

@@ -13,45 +13,50 @@ using lookout::unique_variant;
 
 namespace {
 
-HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, std::string& address, int depth);
+// What the calls of one object cost the bounds: the enumerator query, Reset and the child count
+// to enter it; the child (or the query of the element) and role, name and value to check it.
+constexpr unsigned kLevelCalls = 3;
+constexpr unsigned kChildCalls = 4;
+
+HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
+                  int depth, WalkBounds& bounds);
 
 // The object of the element the enumerator gave: a child id is turned into its object by the
 // parent, a VT_DISPATCH is the object itself. Null for a simple element (a child id without an
 // object of its own), an IDispatch without IAccessible, or any other tag.
-com_ptr<IAccessible> childObjectOf(IAccessible* parent, const VARIANT& child) {
-    com_ptr<IDispatch> fromParent;
-    IDispatch* dispatch = nullptr;
+com_ptr<IAccessible> childObjectOf(const com_ptr<IAccessible>& parent, const VARIANT& child) {
+    com_ptr<IDispatch> dispatch;
     if (child.vt == VT_I4) {
-        if (SUCCEEDED(parent->get_accChild(child, fromParent.put()))) dispatch = fromParent.get();
-    } else if (child.vt == VT_DISPATCH) {
-        dispatch = child.pdispVal;  // still owned by the variant
+        if (FAILED(parent->get_accChild(child, dispatch.put()))) dispatch.reset();
+    } else if (child.vt == VT_DISPATCH && child.pdispVal) {
+        child.pdispVal->AddRef();  // the variant keeps its own reference
+        dispatch.attach(child.pdispVal);
     }
-    com_ptr<IAccessible> object;
-    if (dispatch && FAILED(dispatch->QueryInterface(__uuidof(IAccessible), object.put_void())))
-        object.reset();
-    return object;
+    return dispatch.query<IAccessible>();
 }
 
 // The role as a number; a failed call or a role given in any other form (a string) is 0.
-LONG roleOf(IAccessible* object, const VARIANT& self) {
+LONG roleOf(const com_ptr<IAccessible>& object, const VARIANT& self) {
     unique_variant role;
     if (SUCCEEDED(object->get_accRole(self, role.put())) && role.vt == VT_I4) return role.lVal;
     return 0;
 }
 
-HRESULT descend(IAccessible* object, bool insideUrlCombo, std::string& address, int depth) {
+HRESULT descend(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
+                int depth, WalkBounds& bounds) {
     if (depth > kMaxWalkDepth) {
         logMessage("walkFirefoxTree: depth limit %d reached, the object is not descended into",
                    kMaxWalkDepth);
         return kWalkGoOn;
     }
-    return walkLevel(object, insideUrlCombo, address, depth);
+    return walkLevel(object, insideUrlCombo, address, depth, bounds);
 }
 
-HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, std::string& address, int depth) {
+HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
+                  int depth, WalkBounds& bounds) {
+    if (!bounds.allow(kLevelCalls)) return kWalkStop;
     com_ptr<IEnumVARIANT> enumerator;
-    HRESULT result = object->QueryInterface(__uuidof(IEnumVARIANT), enumerator.put_void());
-    if (SUCCEEDED(result) && !enumerator) result = E_NOINTERFACE;
+    HRESULT result = object.query(enumerator);
     if (FAILED(result)) return result;  // no enumerator: not descended into
     enumerator->Reset();
 
@@ -61,21 +66,21 @@ HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, std::string& address
     if (count <= 0) return kWalkGoOn;
 
     // Every call below addresses the child object itself.
-    VARIANT self;
-    VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
+    const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
 
     HRESULT levelResult = kWalkGoOn;
     unique_variant child;
     for (LONG done = 0; done < count && levelResult != kWalkStop; ++done) {
+        if (!bounds.allow(1)) return kWalkStop;
         ULONG fetched = 0;
         // S_FALSE (no more elements) leaves the variant empty and the position is skipped; only
         // a real failure ends the walk, at every level.
         if (FAILED(enumerator->Next(1, child.put(), &fetched))) return kWalkStop;
+        if ((child.vt == VT_I4 || child.vt == VT_DISPATCH) && !bounds.allow(kChildCalls))
+            return kWalkStop;
         com_ptr<IAccessible> childObject = childObjectOf(object, child);
         if (!childObject) continue;
-        LONG role = roleOf(childObject.get(), self);
+        LONG role = roleOf(childObject, self);
 
         if (!insideUrlCombo) {
             std::string name = getAccNameString(childObject.get(), self);
@@ -85,7 +90,7 @@ HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, std::string& address
                 logMessage("Go to a Website window is found");
                 address = name;
             }
-            levelResult = descend(childObject.get(), isUrlCombo, address, depth + 1);
+            levelResult = descend(childObject, isUrlCombo, address, depth + 1, bounds);
         } else if (role == ROLE_SYSTEM_TEXT) {
             logMessage("Required Role Editbox is found: URL is to be sent now.");
             if (getAccNameString(childObject.get(), self) == address) {
@@ -99,8 +104,17 @@ HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, std::string& address
 
 }  // namespace
 
+HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address,
+                        WalkBounds& bounds) {
+    object->AddRef();  // held by the walk's own owner, like every object below it
+    com_ptr<IAccessible> root;
+    root.attach(object);
+    return walkLevel(root, insideUrlCombo, address, 0, bounds);
+}
+
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address) {
-    return walkLevel(object, insideUrlCombo, address, 0);
+    WalkBounds bounds;
+    return walkFirefoxTree(object, insideUrlCombo, address, bounds);
 }
 
 std::string getAccNameString(IAccessible* object, const VARIANT& child) {

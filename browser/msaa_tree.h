@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "browser/walk_bounds.h"
+
 // walkFirefoxTree's results: stop ends the walk at every level; go-on (or any failure code,
 // which is negative) lets the caller continue with the next sibling.
 constexpr HRESULT kWalkStop = 0;
@@ -24,6 +26,9 @@ constexpr int kMaxWalkDepth = 512;
 // combo box) only the direct children are checked for the text element whose name equals
 // `address`; its value becomes `address` and the walk stops.
 // Returns kWalkStop, kWalkGoOn, or the failure code of the enumerator query or the child count.
+// A walk that uses up its bounds stops at every level (kWalkStop), `address` as it stands.
+HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address,
+                        WalkBounds& bounds);
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address);
 
 // get_accName / get_accValue of `object` for `child`, converted to the ANSI code page up to the

@@ -8,8 +8,8 @@
 class WalkerMSAA {
 public:
     // The address found in the window's tree, or empty. The walk itself is walkFirefoxTree
-    // (browser/msaa_tree.h); the window's object is awaited for a bounded time only, and the
-    // whole walk, which runs on a thread of its own, too: a browser that stops answering in the
-    // middle of it gives an empty address.
+    // (browser/msaa_tree.h); it runs on a thread of its own (browser/accessible_walk.h), and the
+    // window's object and the walk are awaited for a bounded time only: a browser that stops
+    // answering in the middle of it, or whose tree never ends, gives an empty address.
     static std::string getFirefoxURL(HWND window);
 };

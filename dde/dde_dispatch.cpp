@@ -8,6 +8,7 @@
 #include "dde/dde_conversation.h"
 #include "dde/dde_servers_list.h"
 #include "diag/debug_log.h"
+#include "diag/thread_guard.h"
 #include "util/unique_handle.h"
 
 namespace {
@@ -38,6 +39,14 @@ unsigned __stdcall DDEDispatchThreadLoop(void* argument) noexcept {
     context.reset();
 
     runDDEMessageLoop(window);
+    return 0;
+}
+
+// The dispatch thread under the crash guard. A fault leaves the conversations and the shared list
+// in a state nobody can trust: it is dumped, and the program ends as after a fault in the loop.
+unsigned __stdcall guardedDDEDispatchThread(void* argument) {
+    runGuarded([](void* context) { DDEDispatchThreadLoop(context); }, argument,
+               ThreadFault::EndsProgram);
     return 0;
 }
 
@@ -72,7 +81,7 @@ HWND startDDEDispatchLoop() {
     if (!context->hReadySemaphore) return nullptr;
     auto threadReference = std::make_unique<StartContextRef>(context);
     lookout::unique_kernel_handle thread(reinterpret_cast<HANDLE>(
-        _beginthreadex(nullptr, 0, DDEDispatchThreadLoop, threadReference.get(), 0, nullptr)));
+        _beginthreadex(nullptr, 0, guardedDDEDispatchThread, threadReference.get(), 0, nullptr)));
     if (!thread) return nullptr;
     threadReference.release();  // the thread owns this reference now
     // Closing the thread handle on return leaves the thread running.

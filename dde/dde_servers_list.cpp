@@ -3,7 +3,7 @@
 #include "dde/dde_lock.h"
 #include "diag/debug_log.h"
 
-DDEServersList ddeServersList;
+DDEServersList& ddeServersList = *new DDEServersList;
 
 DDEServersList::DDEServersList() {
     traceFunction("DDEServersList::DDEServersList");
@@ -16,10 +16,9 @@ DDEServersList::DDEServersList() {
 
 DDEServersList::~DDEServersList() {
     traceFunction("DDEServersList::~DDEServersList");
-    // The program ends by exit() from the termination hook while the monitor thread may be inside
-    // a request and the dispatch thread inside a reply. Both check `closed` under the lock that
-    // guards what they touch, so once close() has run neither uses the containers again; the
-    // locks and the semaphore they may still enter stay valid until the process is gone.
+    // The program's own list is never destroyed; a list that is (in the tests) is closed first.
+    // Both threads check `closed` under the lock that guards what they touch, so once close() has
+    // run neither uses the containers again; the locks and the semaphore stay valid.
     close();
 }
 

@@ -109,5 +109,6 @@ private:
     std::atomic<bool> closed{false};
 };
 
-// The program's one list: constructed before main runs, destroyed at exit.
-extern DDEServersList ddeServersList;
+// The program's one list: constructed before main runs and never destroyed, since the dispatch
+// thread and the monitor thread may use it up to the very end of the process.
+extern DDEServersList& ddeServersList;

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "diag/debug_log.h"
@@ -32,6 +33,16 @@ std::string formatPath(const char* format, Args... args) {
     std::snprintf(path, MAX_PATH, format, args...);
     return path;
 }
+
+void logException(const EXCEPTION_POINTERS* exceptionInfo) {
+    if (exceptionInfo && exceptionInfo->ExceptionRecord)
+        logMessage("Exception was raised: 0x%x",
+                   static_cast<unsigned>(exceptionInfo->ExceptionRecord->ExceptionCode));
+    else
+        logMessage("Exception was raised (?" "?)");  // split: "??)" is a trigraph
+}
+
+std::atomic<unsigned> recoverableFaults{0};
 
 }  // namespace
 
@@ -63,10 +74,15 @@ LONG GenerateDump(EXCEPTION_POINTERS* exceptionInfo) {
                       MiniDumpWithDataSegs, exceptionInfo ? &exception : nullptr, nullptr,
                       nullptr);
 
-    if (exceptionInfo && exceptionInfo->ExceptionRecord)
-        logMessage("Exception was raised: 0x%x",
-                   static_cast<unsigned>(exceptionInfo->ExceptionRecord->ExceptionCode));
-    else
-        logMessage("Exception was raised (?" "?)");  // split: "??)" is a trigraph
+    logException(exceptionInfo);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+LONG GenerateRecoverableDump(EXCEPTION_POINTERS* exceptionInfo) {
+    if (recoverableFaults.fetch_add(1) < kRecoverableDumpsPerRun)
+        return GenerateDump(exceptionInfo);
+    logException(exceptionInfo);
+    logMessage("No dump written: this run has written %u for faults it survived",
+               kRecoverableDumpsPerRun);
     return EXCEPTION_EXECUTE_HANDLER;
 }

@@ -53,8 +53,6 @@ void initDebugLogLock() {
     lockInitialised = true;
 }
 
-bool debugLogLockInitialised() { return lockInitialised; }
-
 std::string debugLogPathFor(const std::string& executablePath) {
     std::string lower = executablePath;
     if (!lower.empty()) CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));

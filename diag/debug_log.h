@@ -24,7 +24,6 @@ extern CRITICAL_SECTION debugLogLock;
 
 // Initialises debugLogLock once; later calls do nothing.
 void initDebugLogLock();
-bool debugLogLockInitialised();
 
 // The log's path for an executable path: lower-cased in the ANSI code page, cut at the first
 // ".exe" and ended with ".log". Empty when the lower-cased path holds no ".exe".

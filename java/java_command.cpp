@@ -11,8 +11,8 @@ constexpr char kJavaCommandKey[] = "javaCommand";
 
 }  // namespace
 
-void lookupJavaCommand(DWORD processId, AppRecord& app) {
-    const std::string folder = perfDataDirectory();
+void lookupJavaCommand(DWORD processId, AppRecord& app, lookout::RecordSink& out) {
+    const std::string folder = perfDataDirectory(out);
     // No folder to look in: a relative path would read whatever the current directory holds.
     if (folder.empty() || folder == kNoUserNameFolder) return;
     const std::string path = folder + std::to_string(static_cast<unsigned long>(processId));

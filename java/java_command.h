@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include "util/record_sink.h"
 #include "util/record_types.h"
 
 // Replaces app.modulePath with the Java command that the process's performance-data file
 // holds, even when that command is empty. On any failure the record stays as it is. Writes no
-// log lines; memory exhaustion propagates as an exception.
-void lookupJavaCommand(DWORD processId, AppRecord& app);
+// log lines; the one diagnostic line for the parent (no user name) goes to `out`. Memory
+// exhaustion propagates as an exception.
+void lookupJavaCommand(DWORD processId, AppRecord& app, lookout::RecordSink& out);

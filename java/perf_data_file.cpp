@@ -13,6 +13,11 @@ using lookout::unique_view;
 
 namespace {
 
+// A Java virtual machine's file is 32 KiB unless told otherwise, and the command stands near its
+// start. Any process of the user can put a file in the folder: a large or sparse one must not
+// hold the poll while all of it is searched.
+constexpr std::ptrdiff_t kSearchedBytes = 16 << 20;
+
 // Bytes readable in the view. The file may have shrunk between reading its size and creating
 // the mapping; the mapping (and so the view) then ends earlier than that size says.
 std::size_t viewSize(const void* view) {
@@ -39,7 +44,12 @@ int readPerfDataValue(const std::string& path, const std::string& key, std::stri
     unique_kernel_handle mapping(
         CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return kPerfDataCannotMap;
-    unique_view view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    // A smaller file is mapped whole (0): a file that shrank since its size was read still gives
+    // a view. A file of 2 GiB or more (a negative size) is not searched at all.
+    const bool large = size > kSearchedBytes || size < 0;
+    if (size > kSearchedBytes) size = kSearchedBytes;
+    unique_view view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0,
+                                   large ? static_cast<SIZE_T>(kSearchedBytes) : 0));
     if (!view) return kPerfDataNoView;
     if (size > 0)
         size = std::min(size, static_cast<std::ptrdiff_t>(viewSize(view.get())));

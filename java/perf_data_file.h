@@ -8,5 +8,6 @@
 #include "java/perf_data_search.h"
 
 // Maps the file read-only, sharing it with a writer, and stores the value after `key` in
-// `value` when the result is kPerfDataFound. `value` is untouched otherwise.
+// `value` when the result is kPerfDataFound. `value` is untouched otherwise. Only the first
+// 16 MiB of the file are searched: a key beyond them is not found.
 int readPerfDataValue(const std::string& path, const std::string& key, std::string& value);

@@ -29,12 +29,12 @@ std::optional<std::string> currentUserName() {
 }  // namespace
 
 std::string perfDataDirectoryFrom(const std::optional<std::string>& temp,
-                                  const std::optional<std::string>& userName, std::FILE* out) {
+                                  const std::optional<std::string>& userName,
+                                  lookout::RecordSink& out) {
     if (!userName) {
-        // Narrow bytes written directly: a wide stream in binary mode would put UTF-16 into
-        // the record stream that the parent parses.
-        std::fputs("GetUserName error\n", out);
-        std::fflush(out);
+        // Narrow bytes, in the stream's order between the records: a wide stream in binary
+        // mode would put UTF-16 into the record stream that the parent parses.
+        out.write("GetUserName error\n");
         return kNoUserNameFolder;
     }
     // Without TEMP there is no folder; a path built from nothing would point at the root of
@@ -43,6 +43,6 @@ std::string perfDataDirectoryFrom(const std::optional<std::string>& temp,
     return *temp + "\\hsperfdata_" + *userName + "\\";
 }
 
-std::string perfDataDirectory() {
-    return perfDataDirectoryFrom(environmentValue("TEMP"), currentUserName(), stdout);
+std::string perfDataDirectory(lookout::RecordSink& out) {
+    return perfDataDirectoryFrom(environmentValue("TEMP"), currentUserName(), out);
 }

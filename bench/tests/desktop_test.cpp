@@ -10,6 +10,7 @@
 #include "browser/ie_reader.h"
 #include "common/desktop.h"
 #include "java/java_command.h"
+#include "unit/memory_sink.h"
 
 namespace {
 
@@ -28,16 +29,17 @@ TEST(BenchWindows, BrowserLikeWindowsAreReadAsTheirBrowsers) {
 }
 
 TEST(BenchWindows, AJavaLikeProcessIsNamedAfterItsCommandUntilItEnds) {
+    unit::MemorySink out;
     DWORD pid = 0;
     {
         bench::JavaLikeProcess java("com.example.Test --flag");
         pid = java.windows().pid();
         AppRecord app{"C:\\javaw.exe", "-", "title"};
-        lookupJavaCommand(pid, app);
+        lookupJavaCommand(pid, app, out);
         EXPECT_EQ(app.modulePath, "com.example.Test --flag");
     }
     AppRecord app{"C:\\javaw.exe", "-", "title"};
-    lookupJavaCommand(pid, app);
+    lookupJavaCommand(pid, app, out);
     EXPECT_EQ(app.modulePath, "C:\\javaw.exe") << "the performance-data file is removed";
 }
 

@@ -1,7 +1,6 @@
 // The crash guard seen from outside: a probe runs the real start-up, guard, dump writer and
 // handler around a failing loop. Each dump costs seconds, so these runs are few.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <cstdint>
 #include <cstring>
@@ -12,24 +11,8 @@
 
 namespace {
 
-std::string dumpsFolder() {
-    char documents[MAX_PATH] = {};
-    SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
-    return std::string(documents) + "\\dumps";
-}
-
-// The dump files that a process with this id left in the dumps folder.
-std::vector<std::string> dumpsOf(DWORD pid) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(
-        (dumpsFolder() + "\\dump-*-" + std::to_string(pid) + "-*.dmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
+using e2e::dumpsFolder;
+using e2e::dumpsOf;
 
 struct ProbeRun {
     DWORD pid = 0;
@@ -92,17 +75,26 @@ void removeDumps(const ProbeRun& run) {
     for (const std::string& name : run.dumps) DeleteFileA((dumpsFolder() + "\\" + name).c_str());
 }
 
-std::uint32_t loopThreadOf(const std::string& output) {
+// The id the probe printed after "loop" (the monitor loop's thread) or "thread" (a thread that
+// fails); 0 when it printed none.
+std::uint32_t threadOf(const std::string& output, const std::string& which = "loop") {
     std::smatch match;
-    if (!std::regex_search(output, match, std::regex(R"(loop (\d+)\n)"))) return 0;
+    if (!std::regex_search(output, match, std::regex(which + R"( (\d+)\n)"))) return 0;
     return static_cast<std::uint32_t>(std::stoul(match[1]));
 }
+
+const std::string kTime = R"(\d\d:\d\d:\d\d: )";
+// The last lines of the log after an access violation that the guard's handler ended.
+const std::regex kAccessViolationEnd(kTime + "Exception was raised: 0xc0000005\r\n" + kTime +
+                                     "GenerateDump was called\\. Attempting to terminate "
+                                     "program\\.\r\n" +
+                                     kTime + "Lookout Terminated\r\n$");
 
 TEST(CrashGuard, AnAccessViolationInTheLoopLeavesOneDumpAndEndsWithCodeZero) {
     ProbeRun run = runCrashProbe({"/debuglog", "access-violation"});
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.dumps.size(), 1u);
-    std::uint32_t thread = loopThreadOf(run.output);
+    std::uint32_t thread = threadOf(run.output);
     EXPECT_TRUE(std::regex_match(run.dumps[0], std::regex("dump-\\d{8}-\\d{6}-" +
                                                           std::to_string(run.pid) + "-" +
                                                           std::to_string(thread) + "\\.dmp")))
@@ -112,12 +104,7 @@ TEST(CrashGuard, AnAccessViolationInTheLoopLeavesOneDumpAndEndsWithCodeZero) {
     EXPECT_TRUE(dump.hasException);
     EXPECT_EQ(dump.code, 0xC0000005u);
     EXPECT_EQ(dump.threadId, thread);
-    std::string time = R"(\d\d:\d\d:\d\d: )";
-    EXPECT_TRUE(std::regex_search(
-        run.log, std::regex(time + "Exception was raised: 0xc0000005\r\n" + time +
-                            "GenerateDump was called\\. Attempting to terminate program\\.\r\n" +
-                            time + "Lookout Terminated\r\n$")))
-        << run.log;
+    EXPECT_TRUE(std::regex_search(run.log, kAccessViolationEnd)) << run.log;
     removeDumps(run);
 }
 
@@ -138,13 +125,30 @@ TEST(CrashGuard, AnEscapingCppExceptionIsDumpedAtTheThrowPoint) {
     EXPECT_TRUE(dump.valid);
     // g++ raises its exceptions with this code; the dump shows the throwing thread.
     EXPECT_EQ(dump.code, 0x20474343u);
-    EXPECT_EQ(dump.threadId, loopThreadOf(run.output));
+    EXPECT_EQ(dump.threadId, threadOf(run.output));
     EXPECT_NE(run.log.find("Exception was raised: 0x20474343\r\n"), std::string::npos) << run.log;
     EXPECT_NE(run.log.find("GenerateDump was called. Attempting to terminate program.\r\n"),
               std::string::npos);
     removeDumps(run);
 }
 
+// The DDE dispatch thread and the output writer run under the same guard as the loop: their
+// state cannot be trusted after a fault, so it ends the program as the loop's guard does.
+TEST(CrashGuard, AFaultOnTheProgramsOwnThreadsIsDumpedAndEndsWithCodeZero) {
+    for (const char* action : {"dde-thread-fault", "guarded-thread-fault"}) {
+        ProbeRun run = runCrashProbe({"/debuglog", action});
+        EXPECT_EQ(run.exitCode, 0u) << action;
+        ASSERT_EQ(run.dumps.size(), 1u) << action;
+        DumpFacts dump = readDump(dumpsFolder() + "\\" + run.dumps[0]);
+        EXPECT_EQ(dump.code, 0xC0000005u) << action;
+        EXPECT_EQ(dump.threadId, threadOf(run.output, "thread")) << action << run.output;
+        EXPECT_NE(dump.threadId, threadOf(run.output)) << action;
+        EXPECT_TRUE(std::regex_search(run.log, kAccessViolationEnd)) << action << run.log;
+        removeDumps(run);
+    }
+}
+
+// A thread the program did not start (here the probe's own) is outside every guard.
 TEST(CrashGuard, AFaultOnAnotherThreadIsNotOurs) {
     ProbeRun run = runCrashProbe({"/debuglog", "thread-fault"});
     EXPECT_NE(run.exitCode, 0u);

@@ -1,5 +1,7 @@
 #include "e2e/driver.h"
 
+#include <shlobj.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -146,6 +148,24 @@ std::string appRecord(const std::string& path, const std::string& description,
 
 std::string siteRecord(const std::string& url, const std::string& title, const std::string& path) {
     return "site$" + url + "$" + title + "$" + path + "$\n$";
+}
+
+std::string dumpsFolder() {
+    char documents[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents);
+    return std::string(documents) + "\\dumps";
+}
+
+std::vector<std::string> dumpsOf(DWORD pid) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(
+        (dumpsFolder() + "\\dump-*-" + std::to_string(pid) + "-*.dmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 std::vector<std::string> recordItems(const std::string& stream) {

@@ -45,6 +45,11 @@ long unixPidOf(const std::string& token);
 std::string javaPerfDataFolder();
 void writeFileOrThrow(const std::string& path, const std::string& bytes);
 
+// The dumps folder under the documents folder, and the dump files that a process with this id
+// left in it.
+std::string dumpsFolder();
+std::vector<std::string> dumpsOf(DWORD pid);
+
 // Splits a record stream into whole records (kind, three fields and the line feed item, each
 // with its "$"). A record not yet complete is left out.
 std::vector<std::string> splitRecords(const std::string& stream);
@@ -81,6 +86,7 @@ public:
 
     const std::string& exePath() const { return exePath_; }
     const std::string& folder() const { return folder_; }
+    DWORD pid() const { return child_->pid(); }
     std::string logPath() const;  // where the lower-cased ".exe" rule puts the log
 
     // Waits until at least `count` whole records have arrived; false when the deadline passed.
@@ -139,9 +145,10 @@ public:
     void showThenHang(HWND window, DWORD ms);
     // Ends the process and waits for it.
     void quit();
+    // Any command of the program (a stand-in's own ones too); returns its answer line.
+    std::string command(const std::string& line);
 
 private:
-    std::string command(const std::string& line);
     std::string readLine(DWORD deadlineMs);
 
     std::string exePath_;

@@ -134,6 +134,13 @@ TEST_F(HungFixture, AnAccessibilityServerThatStopsInTheMiddleOfAWalk) {
               std::string::npos);
     std::printf("[ hung     ] stalled walk reported after %lld ms, the next visit after %lld ms\n",
                 reported, again);
+
+    // Another browser's tree is still walked while the stalled walk waits.
+    e2e::TestWindows good("msaa_server.exe", {"/address", "http://good.test/"});
+    HWND goodWindow = good.create("MozillaWindowClass", "Good browser");
+    good.show(goodWindow);
+    ASSERT_GE(nextRecordAfter(GetTickCount64(), 20000), 0);
+    EXPECT_EQ(record(4), siteRecord("http://good.test/", "Good browser", good.exePath()));
 }
 
 // All threads of a process stopped, the way a hung application's are, and started again when

@@ -1,8 +1,11 @@
 // How Lookout ends: Ctrl+C and the run-time hooks, seen from the parent.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <regex>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "e2e/driver.h"
 
@@ -35,10 +38,40 @@ TEST(Termination, CtrlCWithoutTheLogStillEndsWithCodeOne) {
     EXPECT_FALSE(e2e::fileExists(lookout.logPath()));
 }
 
+// Ctrl+C while the monitor thread identifies a new window at nearly every poll.
+TEST(Termination, CtrlCDuringFastSwitchingEndsWithCodeOneAfterWholeRecordsEveryTime) {
+    e2e::TestWindows ver("testwin_ver.exe"), two("testwin_two.exe");
+    const HWND windows[] = {ver.create("LookoutFastA", "Fast A"),
+                            two.create("LookoutFastB", "Fast B")};
+    ver.show(windows[0]);
+    two.show(windows[1]);
+    const std::set<std::string> known = {
+        e2e::appRecord(ver.exePath(), "Lookout Test Window", "Fast A"),
+        e2e::appRecord(two.exePath(), "Zweite Beschreibung", "Fast B")};
+    for (int run = 0; run < 20 && !HasFailure(); ++run) {
+        e2e::Lookout lookout;
+        std::atomic<bool> switching{true};
+        std::thread switcher([&] {
+            for (unsigned n = 0; switching; ++n, Sleep(n % 4)) SetForegroundWindow(windows[n % 2]);
+        });
+        EXPECT_TRUE(lookout.waitForRecords(5)) << "run " << run;
+        EXPECT_EQ(lookout.stopWithCtrlC(), 1u) << "run " << run;
+        switching = false;
+        switcher.join();
+        std::string whole;
+        for (const std::string& record : e2e::splitRecords(lookout.output())) {
+            EXPECT_EQ(known.count(record), 1u) << "run " << run << ": " << record;
+            whole += record;
+        }
+        EXPECT_EQ(whole, lookout.output()) << "run " << run << ": bytes outside whole records";
+    }
+}
+
 struct ProbeRun {
     DWORD exitCode;
     std::string output;
     std::string log;
+    bool destroyedStatics;  // a destructor of a static object ran
 };
 
 // Runs the hook probe in a folder of its own, so that its log is the test's own.
@@ -55,7 +88,7 @@ ProbeRun runHookProbe(const std::vector<std::string>& args) {
     while (ReadFile(child.stdoutRead(), buffer, sizeof buffer, &read, nullptr) && read > 0)
         output.append(buffer, read);
     return {child.waitForExit(e2e::kDefaultDeadlineMs), output,
-            e2e::readFile(folder + "\\hook_probe.log")};
+            e2e::readFile(folder + "\\hook_probe.log"), e2e::fileExists(exe + ".destroyed")};
 }
 
 std::wstring wideLine(const std::wstring& text) { return text + L"\r\n"; }
@@ -102,6 +135,9 @@ TEST(Termination, SignalsWithoutTheLogEndCleanlyWithCodeOne) {
         EXPECT_EQ(run.exitCode, 1u) << action;
         EXPECT_EQ(run.output, e2e::appRecord("C:\\probe.exe", "Probe", "before the hook")) << action;
         EXPECT_EQ(run.log, "") << action;
+        // Other threads may still use the static objects: the process ends without destroying
+        // them.
+        EXPECT_FALSE(run.destroyedStatics) << action;
     }
 }
 

@@ -2,8 +2,12 @@
 //   access-violation   the loop writes through a null pointer
 //   cpp-exception      the loop throws a C++ exception that nothing catches
 //   thread-fault       a second thread writes through a null pointer while the loop waits
+//   guarded-thread-fault  the same on a thread that runs under the guard of the program's own
+//                      threads whose fault ends the program (the output writer's, the DDE one's)
+//   dde-thread-fault   the DDE dispatch thread writes through a null pointer: its window's
+//                      procedure is replaced by one that does, and a message is posted to it
 // Other arguments (such as "/debuglog") go to start-up unchanged. It prints "loop <tid>" with the
-// loop's thread id before failing.
+// loop's thread id, and "thread <tid>" with the id of a failing thread of its own, before failing.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +15,8 @@
 #include <stdexcept>
 
 #include "app/lookout_main.h"
+#include "dde/dde_dispatch.h"
+#include "diag/thread_guard.h"
 
 namespace {
 
@@ -26,10 +32,24 @@ void writeThroughNull() {
     *nowhere = 1;
 }
 
-DWORD WINAPI faultingThread(void*) {
+void announceThreadAndFail(void* = nullptr) {
     std::printf("thread %lu\n", GetCurrentThreadId());
     std::fflush(stdout);
     writeThroughNull();
+}
+
+DWORD WINAPI faultingThread(void*) {
+    announceThreadAndFail();
+    return 0;
+}
+
+DWORD WINAPI guardedFaultingThread(void*) {
+    runGuarded(announceThreadAndFail, nullptr, ThreadFault::EndsProgram);
+    return 0;
+}
+
+LRESULT CALLBACK faultingWindowProc(HWND, UINT, WPARAM, LPARAM) {
+    announceThreadAndFail();
     return 0;
 }
 
@@ -39,9 +59,17 @@ void failingLoop() {
         for (;;) writeThroughNull();
     }
     if (std::strcmp(action, "cpp-exception") == 0) throw std::runtime_error("escaped the loop");
-    if (std::strcmp(action, "thread-fault") == 0) {
-        HANDLE thread = CreateThread(nullptr, 0, faultingThread, nullptr, 0, nullptr);
+    const bool guarded = std::strcmp(action, "guarded-thread-fault") == 0;
+    if (guarded || std::strcmp(action, "thread-fault") == 0) {
+        HANDLE thread = CreateThread(nullptr, 0, guarded ? guardedFaultingThread : faultingThread,
+                                     nullptr, 0, nullptr);
         WaitForSingleObject(thread, INFINITE);
+        for (;;) Sleep(10);
+    }
+    if (std::strcmp(action, "dde-thread-fault") == 0) {
+        HWND ddeWindow = startDDEDispatchLoop();
+        SetWindowLongPtrA(ddeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(faultingWindowProc));
+        PostMessageA(ddeWindow, WM_APP, 0, 0);
         for (;;) Sleep(10);
     }
 }

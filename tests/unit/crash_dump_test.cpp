@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
-#include "app/crash_guard.h"
 #include "diag/crash_dump.h"
+#include "diag/crash_guard.h"
 
 namespace {
 
@@ -65,6 +67,37 @@ TEST(CrashGuard, AnExceptionCaughtInsideTheBodyNeverReachesTheFilter) {
         },
         recordingFilter));
     EXPECT_EQ(filterCalls, 0);
+}
+
+// The thread each side's filter ran on.
+DWORD filterThread[2] = {};
+template <int Side>
+LONG sideFilter(EXCEPTION_POINTERS*) {
+    filterThread[Side] = GetCurrentThreadId();
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+TEST(CrashGuard, GuardsOnTwoThreadsAtOnceEachRunTheirOwnFilter) {
+    std::atomic<int> inside{0};
+    auto body = [](void* context) {
+        auto& guarded = *static_cast<std::atomic<int>*>(context);
+        ++guarded;
+        while (guarded < 2) Sleep(1);  // both guards are active before either faults
+        RaiseException(0xE0000001, 0, 0, nullptr);
+    };
+    DWORD thread[2] = {};
+    std::thread one([&] {
+        thread[0] = GetCurrentThreadId();
+        EXPECT_TRUE(runUnderCrashGuard(body, &inside, sideFilter<0>));
+    });
+    std::thread two([&] {
+        thread[1] = GetCurrentThreadId();
+        EXPECT_TRUE(runUnderCrashGuard(body, &inside, sideFilter<1>));
+    });
+    one.join();
+    two.join();
+    EXPECT_EQ(filterThread[0], thread[0]);
+    EXPECT_EQ(filterThread[1], thread[1]);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "e2e/driver.h"
 #include "java/perf_data_file.h"
 #include "java/perf_data_folder.h"
-#include "unit/test_files.h"
+#include "unit/memory_sink.h"
 #include "util/scope_exit.h"
 #include "util/unique_handle.h"
 
@@ -15,18 +15,18 @@ namespace {
 using namespace std::string_literals;
 
 TEST(PerfDataFolder, IsBuiltFromTempAndUserNameOrNotAtAll) {
-    unit::CapturedStream out;
-    EXPECT_EQ(perfDataDirectoryFrom("C:\\T\\", "u1", out.get()), "C:\\T\\\\hsperfdata_u1\\");
-    EXPECT_EQ(perfDataDirectoryFrom("", "u1", out.get()), "");
+    unit::MemorySink out;
+    EXPECT_EQ(perfDataDirectoryFrom("C:\\T\\", "u1", out), "C:\\T\\\\hsperfdata_u1\\");
+    EXPECT_EQ(perfDataDirectoryFrom("", "u1", out), "");
     EXPECT_EQ(out.content(), "");
-    EXPECT_EQ(perfDataDirectoryFrom("C:\\T", std::nullopt, out.get()), "noname_error");
+    EXPECT_EQ(perfDataDirectoryFrom("C:\\T", std::nullopt, out), "noname_error");
     EXPECT_EQ(out.content(), "GetUserName error\n") << "narrow bytes, bare line feed";
 
     char temp[MAX_PATH] = {};
     GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
     auto restore = lookout::scope_exit([&] { SetEnvironmentVariableA("TEMP", temp); });
     SetEnvironmentVariableA("TEMP", nullptr);
-    EXPECT_EQ(perfDataDirectory(), "") << "not the root of the current drive";
+    EXPECT_EQ(perfDataDirectory(out), "") << "not the root of the current drive";
 }
 
 class PerfDataFile : public ::testing::Test {
@@ -36,11 +36,14 @@ protected:
             DeleteFileA((folder_ + "\\" + std::to_string(file)).c_str());
         RemoveDirectoryA(folder_.c_str());
     }
-    // A file with these bytes; sparse up to `size` when that is larger.
-    std::string write(const std::string& bytes, LONGLONG size = 0) {
+    // A file with these bytes at offset `at`; sparse up to `size` when that is larger.
+    std::string write(const std::string& bytes, LONGLONG size = 0, LONGLONG at = 0) {
         std::string path = folder_ + "\\" + std::to_string(++count_);
         lookout::unique_hfile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER start;
+        start.QuadPart = at;
+        SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN);
         DWORD written = 0;
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         LARGE_INTEGER end;
@@ -80,6 +83,14 @@ TEST_F(PerfDataFile, FailuresLeaveTheValueAlone) {
     EXPECT_EQ(read(folder_ + "\\missing"), "-1|-");
     EXPECT_EQ(read(write("javaCommand\0Big\0"s, 0x100000000LL)), "-3|-");
     EXPECT_EQ(read(write("javaCommand\0Big\0"s, 0x80000000LL)), "-6|-") << "negative size";
+}
+
+// Any process of the user can put a large file there; only the first 16 MiB are searched.
+TEST_F(PerfDataFile, AKeyBeyondTheFirst16MiBIsNotFound) {
+    const LONGLONG searched = 16 << 20, size = searched + 4096;
+    const std::string entry = "javaCommand\0near\0"s;
+    EXPECT_EQ(read(write(entry, size, searched - static_cast<LONGLONG>(entry.size()))), "0|near");
+    EXPECT_EQ(read(write("javaCommand\0far\0"s, size, searched)), "-6|-");
 }
 
 TEST_F(PerfDataFile, IsReadWhileAnotherHandleHoldsItOpenForWriting) {

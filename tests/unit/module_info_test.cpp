@@ -3,7 +3,10 @@
 #include <string>
 
 #include "unit/test_files.h"
+#include "winfo/description_cache.h"
+#include "winfo/desktop_class.h"
 #include "winfo/module_info.h"
+#include "winfo/version_info.h"
 
 namespace {
 
@@ -55,17 +58,25 @@ TEST(GetVersionInfo, KeepsA259ByteDescriptionAndCutsALongerOne) {
 }
 
 TEST(DescribeExecutable, ReadsAgainOnlyWhenTheFileChanged) {
+    int reads = 0;
+    DescriptionCache cache([&reads](const std::string& path) {
+        ++reads;
+        return GetVersionInfo(path);
+    });
     std::string path = e2e::freshTempDir("describe") + "\\described.exe";
     e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), path);
-    EXPECT_EQ(describeExecutable(path), "Lookout Test Window");
-    EXPECT_EQ(describeExecutable(path), "Lookout Test Window");
+    EXPECT_EQ(cache.describe(path), "Lookout Test Window");
+    EXPECT_EQ(cache.describe(path), "Lookout Test Window");
+    EXPECT_EQ(reads, 1) << "an unchanged file is read once";
     // Another executable under the same path: its own description, not the one read before.
     e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), path);
-    EXPECT_EQ(describeExecutable(path), "Zweite Beschreibung");
+    EXPECT_EQ(cache.describe(path), "Zweite Beschreibung");
     e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), path);
-    EXPECT_EQ(describeExecutable(path), "-");
+    EXPECT_EQ(cache.describe(path), "-");
+    EXPECT_EQ(reads, 3);
     DeleteFileA(path.c_str());
-    EXPECT_EQ(describeExecutable(path), "-") << "a file that is gone has no description";
+    EXPECT_EQ(cache.describe(path), "-") << "a file that is gone has no description";
+    EXPECT_EQ(describeExecutable(e2e::binPath("testwin_ver.exe")), "Lookout Test Window");
 }
 
 std::string ownLongPath() {
@@ -94,6 +105,19 @@ TEST(GetModuleInfo, ReportsTheDesktopForProgmanAndWorkerWWindows) {
         EXPECT_EQ(app.description, "Desktop") << className;
         EXPECT_EQ(app.title, "Program Manager") << className;
     }
+}
+
+// A window that ends as it comes to the front has no title left to read: it is not reported
+// with an empty one.
+TEST(GetModuleInfo, AWindowGoneByTheTimeItsTitleIsReadGivesAnErrorAndLeavesTheRecord) {
+    unit::OwnWindow window("LookoutUnitApp", "Gone soon");
+    HWND gone = window.get();
+    window.destroy();
+    AppRecord app{"previous path", "previous description", "previous title"};
+    EXPECT_NE(GetModuleInfo(GetCurrentProcessId(), gone, app), 0u);
+    EXPECT_EQ(app.modulePath, "previous path");
+    EXPECT_EQ(app.description, "previous description");
+    EXPECT_EQ(app.title, "previous title");
 }
 
 TEST(GetModuleInfo, AProcessThatCannotBeOpenedGivesAnErrorAndLeavesTheRecord) {

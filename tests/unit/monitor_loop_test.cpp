@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/monitor_loop.h"
+#include "unit/memory_sink.h"
 #include "unit/test_files.h"
 
 namespace {
@@ -34,43 +35,43 @@ protected:
     std::string record(const std::string& title) const {
         return e2e::appRecord(ownPath(), "-", title);
     }
-    unit::CapturedStream out;
+    unit::MemorySink out;
     MonitorState state;
 };
 
 TEST_F(MonitorSteps, ASwitchABAReportsThreeRecords) {
     unit::OwnWindow a("LookoutUnitLoop", "Window A");
     unit::OwnWindow b("LookoutUnitLoop", "Window B");
-    pollForegroundWindow(state, a.get(), 100, out.get());
-    pollForegroundWindow(state, a.get(), 110, out.get());
-    pollForegroundWindow(state, b.get(), 120, out.get());
-    pollForegroundWindow(state, a.get(), 130, out.get());
+    pollForegroundWindow(state, a.get(), 100, out);
+    pollForegroundWindow(state, a.get(), 110, out);
+    pollForegroundWindow(state, b.get(), 120, out);
+    pollForegroundWindow(state, a.get(), 130, out);
     EXPECT_EQ(out.content(), record("Window A") + record("Window B") + record("Window A"));
 }
 
 TEST_F(MonitorSteps, ATitleChangeIsReportedAtTheNextCheckOnly) {
     unit::OwnWindow a("LookoutUnitLoop", "before");
     state.lastTitleCheck = 0;
-    pollForegroundWindow(state, a.get(), 500, out.get());
+    pollForegroundWindow(state, a.get(), 500, out);
     SetWindowTextA(a.get(), "after $1");
-    pollForegroundWindow(state, a.get(), 1000, out.get());  // not due yet
+    pollForegroundWindow(state, a.get(), 1000, out);  // not due yet
     EXPECT_EQ(out.content(), record("before"));
-    pollForegroundWindow(state, a.get(), 1001, out.get());
+    pollForegroundWindow(state, a.get(), 1001, out);
     EXPECT_EQ(out.content(), record("before") + record("after S1"));
     EXPECT_EQ(state.lastTitleCheck, 1001u);
-    pollForegroundWindow(state, a.get(), 2500, out.get());  // due, but unchanged
+    pollForegroundWindow(state, a.get(), 2500, out);  // due, but unchanged
     EXPECT_EQ(out.content(), record("before") + record("after S1"));
 }
 
 TEST_F(MonitorSteps, ANullForegroundReportsNothingButCountsAsAChange) {
     unit::OwnWindow a("LookoutUnitLoop", "Window A");
     state.lastTitleCheck = 0;
-    pollForegroundWindow(state, nullptr, 5000, out.get());
+    pollForegroundWindow(state, nullptr, 5000, out);
     EXPECT_EQ(out.content(), "") << "null at start is the last window already";
-    pollForegroundWindow(state, a.get(), 5010, out.get());
-    pollForegroundWindow(state, nullptr, 5020, out.get());
-    pollForegroundWindow(state, nullptr, 9000, out.get());  // title check on null: nothing
-    pollForegroundWindow(state, a.get(), 9010, out.get());
+    pollForegroundWindow(state, a.get(), 5010, out);
+    pollForegroundWindow(state, nullptr, 5020, out);
+    pollForegroundWindow(state, nullptr, 9000, out);  // title check on null: nothing
+    pollForegroundWindow(state, a.get(), 9010, out);
     EXPECT_EQ(out.content(), record("Window A") + record("Window A"));
 }
 
@@ -80,17 +81,17 @@ TEST_F(MonitorSteps, AWindowThatCannotBeIdentifiedIsNeverReported) {
     HWND goneHandle = gone.get();
     gone.destroy();
     state.lastTitleCheck = 0;
-    pollForegroundWindow(state, a.get(), 100, out.get());
-    pollForegroundWindow(state, goneHandle, 110, out.get());
+    pollForegroundWindow(state, a.get(), 100, out);
+    pollForegroundWindow(state, goneHandle, 110, out);
     EXPECT_EQ(state.processId, 0u) << "the previous window's process must not stand in";
     // Its title (empty) differs from A's, yet no record joins A's path with it.
-    pollForegroundWindow(state, goneHandle, 5000, out.get());
+    pollForegroundWindow(state, goneHandle, 5000, out);
     EXPECT_EQ(out.content(), record("Window A"));
 }
 
 TEST_F(MonitorSteps, TheDesktopIsReportedWithFixedWords) {
     unit::OwnWindow desktop("Progman", "Program Manager");
-    pollForegroundWindow(state, desktop.get(), 100, out.get());
+    pollForegroundWindow(state, desktop.get(), 100, out);
     EXPECT_EQ(out.content(), e2e::appRecord("Desktop", "Desktop", "Program Manager"));
 }
 

@@ -243,6 +243,22 @@ TEST_F(MsaaWalk, ATreeThatContainsItselfEndsAtTheDepthLimit) {
     EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "loop.role"), kMaxWalkDepth + 1);
 }
 
+// Trees that answer at once but never end: 2^31 - 1 children promised and none given, or a node
+// whose children are itself. The depth limit does not end them; the call budget does.
+TEST_F(MsaaWalk, ATreeThatNeverEndsStopsAtTheCallBudget) {
+    Node& endless = node("endless").reportChildCount(0x7FFFFFFF);
+    Node& self = node("self").role(kGrouping).reportChildCount(0x7FFFFFFF);
+    self.add(self);
+    for (Node* root : {&endless, &self}) {
+        calls_.clear();
+        address_ = "kept";
+        WalkBounds bounds(1000, 60000);
+        EXPECT_EQ(walkFirefoxTree(root, false, address_, bounds), kWalkStop) << root->label();
+        EXPECT_LE(calls_.size(), 1000u) << root->label();
+        EXPECT_EQ(address_, "kept");
+    }
+}
+
 TEST_F(MsaaWalk, LogsTheComboBoxAndEveryTextElementBelowItBeforeComparing) {
     std::string logPath = e2e::freshTempDir("msaa") + "\\walk.log";
     initDebugLogLock();

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/records.h"
-#include "unit/test_files.h"
+#include "unit/memory_sink.h"
 
 namespace {
 
@@ -18,32 +18,32 @@ TEST(RecordFormat, EscapeReplacesEveryDollarAndNothingElse) {
 }
 
 TEST(RecordFormat, AppRecordBytesFollowTheWorkedExample) {
-    unit::CapturedStream out;
+    unit::MemorySink out;
     AppRecord app{"C:\\Windows\\notepad.exe", "Notepad", "Price $5 - Notepad"};
-    SendAppRecord(app, out.get());
+    SendAppRecord(app, out);
     EXPECT_EQ(out.content(), "app$C:\\Windows\\notepad.exe$Notepad$Price S5 - Notepad$\n$");
     EXPECT_EQ(app.title, "Price $5 - Notepad") << "the caller's record must not be changed";
 }
 
 TEST(RecordFormat, EmptyFieldsAndConsecutiveRecords) {
-    unit::CapturedStream out;
-    SendAppRecord({"C:\\a.exe", "-", ""}, out.get());
-    SendAppRecord({"Desktop", "Desktop", "Program Manager"}, out.get());
+    unit::MemorySink out;
+    SendAppRecord({"C:\\a.exe", "-", ""}, out);
+    SendAppRecord({"Desktop", "Desktop", "Program Manager"}, out);
     EXPECT_EQ(out.content(), "app$C:\\a.exe$-$$\n$app$Desktop$Desktop$Program Manager$\n$");
 }
 
 TEST(RecordFormat, SiteRecordCarriesTheModulePathLast) {
-    unit::CapturedStream out;
+    unit::MemorySink out;
     AppRecord app{"C:\\Browser\\browser.exe", "A Browser", "Shop $ - Browser"};
     SiteRecord site{"http://example.test/?q=$1", "Shop $ - Browser"};
-    SendSiteRecord(app, site, out.get());
+    SendSiteRecord(app, site, out);
     EXPECT_EQ(out.content(),
               "site$http://example.test/?q=S1$Shop S - Browser$C:\\Browser\\browser.exe$\n$");
 }
 
 TEST(RecordFormat, LineFeedsInFieldsStayBareAndNoCarriageReturnIsAdded) {
-    unit::CapturedStream out;
-    SendAppRecord({"p", "d", "two\nlines"}, out.get());
+    unit::MemorySink out;
+    SendAppRecord({"p", "d", "two\nlines"}, out);
     EXPECT_EQ(out.content(), "app$p$d$two\nlines$\n$");
     EXPECT_EQ(out.content().find('\r'), std::string::npos);
 }

@@ -1,10 +1,15 @@
-#include "app/crash_guard.h"
+#include "diag/crash_guard.h"
+
+bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
+    using Body = void (*)();
+    return runUnderCrashGuard([](void* held) { (*static_cast<Body*>(held))(); }, &body, filter);
+}
 
 #if defined(_MSC_VER)
 
-bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
+bool runUnderCrashGuard(void (*body)(void*), void* context, CrashFilter filter) {
     __try {
-        body();
+        body(context);
     } __except (filter(GetExceptionInformation())) {
         return true;
     }
@@ -15,10 +20,13 @@ bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
 
 #include <excpt.h>
 
+#include <utility>
+
 namespace {
 
-CrashFilter activeFilter = nullptr;
-volatile bool filterRan = false;
+// Per thread: the filter of the innermost guard running on this thread, and whether it ran.
+thread_local CrashFilter activeFilter = nullptr;
+thread_local volatile bool filterRan = false;
 
 }  // namespace
 
@@ -46,22 +54,39 @@ namespace {
 
 // Holds no object with a destructor: g++ would otherwise replace the scope handler with its
 // own and the guard would do nothing.
-LOOKOUT_NO_IPA bool callGuarded(void (*body)()) {
+LOOKOUT_NO_IPA bool callGuarded(void (*body)(void*), void* context) {
     filterRan = false;
     __try1(lookoutCrashGuardFilter)
     __asm__ __volatile__("" ::: "memory");
-    body();
+    body(context);
     __asm__ __volatile__("" ::: "memory");
     __except1
     return filterRan;
 }
 
+// Puts back the state of an enclosing guard on this thread, if any, when the inner one ends.
+class ActiveGuard {
+public:
+    explicit ActiveGuard(CrashFilter filter)
+        : outerFilter_(std::exchange(activeFilter, filter)), outerRan_(filterRan) {}
+    ~ActiveGuard() {
+        activeFilter = outerFilter_;
+        filterRan = outerRan_;
+    }
+    ActiveGuard(const ActiveGuard&) = delete;
+    ActiveGuard& operator=(const ActiveGuard&) = delete;
+
+private:
+    CrashFilter outerFilter_;
+    bool outerRan_;
+};
+
 }  // namespace
 
-bool runUnderCrashGuard(void (*body)(), CrashFilter filter) {
-    activeFilter = filter;
+bool runUnderCrashGuard(void (*body)(void*), void* context, CrashFilter filter) {
+    ActiveGuard active(filter);
     try {
-        return callGuarded(body);
+        return callGuarded(body, context);
     } catch (...) {
         // A C++ exception: the filter ran at the throw point unless nothing let it see one.
         if (!filterRan) filter(nullptr);
