@@ -62,7 +62,7 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout:
 }
 
 void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out) {
-    if (isBrowserWindow(window)) {
+    if (isBrowserWindow(window, state.app.modulePath)) {
         logMessage("Browser processing...");
         if (GetBrowserInfo(window, state.app, state.site, state.ddeWindow)) {
             SendSiteRecord(state.app, state.site, out);

@@ -1,6 +1,9 @@
 #include "browser/browser_info.h"
 
+#include <optional>
+
 #include "browser/chrome_reader.h"
+#include "browser/chromium_address.h"
 #include "browser/ie_reader.h"
 #include "browser/msaa_walker.h"
 #include "dde/dde_url.h"
@@ -9,10 +12,12 @@
 bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND ddeWindow) {
     traceFunction("GetBrowserInfo");
     site.title = app.title;
-    BrowserType type = getBrowserType(window);
+    BrowserType type = getBrowserType(window, app.modulePath);
     logMessage("Browser type: %d", static_cast<int>(type));
 
     bool askOverDde = false;
+    // Current Firefox's address, taken only when the walk and DDE give none.
+    std::optional<std::string> firefoxComboText;
     switch (type) {
         case kNotABrowser:
             // Stopped being a browser between the loop's test and this call.
@@ -22,13 +27,23 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
         case kYandex:
             site.url = getChromeUrl(window);
             break;
+        case kChromium: {
+            std::optional<std::string> address = getChromiumAddress(window);
+            if (!address) {
+                logMessage("%s: no address element in the Chromium window", "GetBrowserInfo");
+                site.url.clear();
+                return false;
+            }
+            site.url = std::move(*address);
+            break;
+        }
         case kInternetExplorer:
             logMessage("%s: IE browser processing: direct URL reading", "GetBrowserInfo");
             site.url = getIExprolerUrl(window);
             break;
         case kFirefox:
             site.url.clear();
-            site.url = WalkerMSAA::getFirefoxURL(window);
+            site.url = WalkerMSAA::getFirefoxURL(window, firefoxComboText);
             logStrings("MSAA processing: Url info to send: ", site.url.c_str());
             askOverDde = true;
             break;
@@ -43,7 +58,11 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
             logMessage("Error: %s cannot obtain browser information", "GetBrowserInfo");
             site.url.clear();
             site.title = app.title;
-            return false;
+            // An empty field is no address here, as an empty address from the walk is none.
+            if (!firefoxComboText || firefoxComboText->empty()) return false;
+            logStrings("MSAA processing: Url from the first combo box: ",
+                       firefoxComboText->c_str());
+            site.url = std::move(*firefoxComboText);
         }
     }
     logStrings("Url info to send: ", site.url.c_str(), site.title.c_str());

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "browser/child_search.h"
+#include "browser/chromium_browsers.h"
 #include "browser/chrome_reader.h"
 #include "diag/debug_log.h"
 #include "winfo/window_query.h"
@@ -44,22 +45,29 @@ BrowserType chromiumFrameType(HWND window) {
 
 }  // namespace
 
-BrowserType getBrowserType(HWND window) {
+BrowserType getBrowserType(HWND window, const std::string& modulePath) {
     traceFunction("getBrowserType");
     std::string className = GetWindowClassName(window);
     if (className == "MozillaUIWindowClass") return kFirefox;
     if (className == "MozillaWindowClass") return kFirefox;
     if (className == "IEFrame") return kInternetExplorer;
     if (className == kOperaFrameClass) return kOpera;
-    if (className.compare(0, std::strlen(kChromiumFramePrefix), kChromiumFramePrefix) == 0)
-        return chromiumFrameType(window);
-    return kNotABrowser;
+    if (className.compare(0, std::strlen(kChromiumFramePrefix), kChromiumFramePrefix) != 0)
+        return kNotABrowser;
+    // An omnibox window decides first, whatever the executable.
+    const BrowserType omniboxType = chromiumFrameType(window);
+    if (omniboxType != kNotABrowser) return omniboxType;
+    return isChromiumBrowserExecutable(modulePath) ? kChromium : kNotABrowser;
 }
 
-bool isBrowserWindow(HWND window) {
+BrowserType getBrowserType(HWND window) { return getBrowserType(window, std::string()); }
+
+bool isBrowserWindow(HWND window, const std::string& modulePath) {
     traceFunction("isBrowserWindow");
-    return getBrowserType(window) != kNotABrowser;
+    return getBrowserType(window, modulePath) != kNotABrowser;
 }
+
+bool isBrowserWindow(HWND window) { return isBrowserWindow(window, std::string()); }
 
 std::string getBrowserTypeString(BrowserType type) {
     traceFunction("getBrowserTypeString");
@@ -69,6 +77,7 @@ std::string getBrowserTypeString(BrowserType type) {
         case kOpera: return "Opera";
         case kChrome: return "Chrome";
         case kYandex: return "Yandex";
+        case kChromium: return "Chromium";
         default: return "Unknown";
     }
 }

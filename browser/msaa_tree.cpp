@@ -1,59 +1,61 @@
 #include "browser/msaa_tree.h"
 
-#include <climits>
-#include <cwchar>
+#include <utility>
+#include <vector>
 
 #include "diag/debug_log.h"
 #include "util/com_ptr.h"
 #include "util/com_values.h"
 
 using lookout::com_ptr;
-using lookout::unique_bstr;
 using lookout::unique_variant;
 
 namespace {
 
-// What the calls of one object cost the bounds: the enumerator query, Reset and the child count
-// to enter it; the child (or the query of the element) and role, name and value to check it.
-constexpr unsigned kLevelCalls = 3;
-constexpr unsigned kChildCalls = 4;
+// What one walk carries down its levels.
+struct FirefoxWalk {
+    std::string& address;
+    WalkBounds& bounds;
+    FirstComboText* firstCombo;
+    std::vector<LONG> path;  // positions from the root to the object being walked
+};
 
-HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
-                  int depth, WalkBounds& bounds);
+HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
+                  FirefoxWalk& walk);
 
-// The object of the element the enumerator gave: a child id is turned into its object by the
-// parent, a VT_DISPATCH is the object itself. Null for a simple element (a child id without an
-// object of its own), an IDispatch without IAccessible, or any other tag.
-com_ptr<IAccessible> childObjectOf(const com_ptr<IAccessible>& parent, const VARIANT& child) {
-    com_ptr<IDispatch> dispatch;
-    if (child.vt == VT_I4) {
-        if (FAILED(parent->get_accChild(child, dispatch.put()))) dispatch.reset();
-    } else if (child.vt == VT_DISPATCH && child.pdispVal) {
-        child.pdispVal->AddRef();  // the variant keeps its own reference
-        dispatch.attach(child.pdispVal);
-    }
-    return dispatch.query<IAccessible>();
-}
-
-// The role as a number; a failed call or a role given in any other form (a string) is 0.
-LONG roleOf(const com_ptr<IAccessible>& object, const VARIANT& self) {
-    unique_variant role;
-    if (SUCCEEDED(object->get_accRole(self, role.put())) && role.vt == VT_I4) return role.lVal;
-    return 0;
-}
-
-HRESULT descend(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
-                int depth, WalkBounds& bounds) {
-    if (depth > kMaxWalkDepth) {
+HRESULT descend(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
+                FirefoxWalk& walk) {
+    if (static_cast<int>(walk.path.size()) > kMaxWalkDepth) {
         logMessage("walkFirefoxTree: depth limit %d reached, the object is not descended into",
                    kMaxWalkDepth);
         return kWalkGoOn;
     }
-    return walkLevel(object, insideUrlCombo, address, depth, bounds);
+    return walkLevel(object, insideUrlCombo, belowFirstCombo, walk);
 }
 
-HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::string& address,
-                  int depth, WalkBounds& bounds) {
+// Notes what the first combo box outside documents shows, from a child at an ordinary level.
+// Returns whether `child` is that combo box, whose children are looked at next.
+bool noteFirstCombo(FirefoxWalk& walk, bool belowFirstCombo, const com_ptr<IAccessible>& child,
+                    LONG role, const std::string& name, const std::string& value, bool isUrlCombo,
+                    LONG position) {
+    FirstComboText* first = walk.firstCombo;
+    if (!first) return false;
+    if (belowFirstCombo && role == ROLE_SYSTEM_TEXT && !first->found) {
+        first->found = true;
+        first->element.path = walk.path;
+        first->element.path.push_back(position);
+        first->element.object = child;
+        first->element.name = name;
+        first->value = value;
+    }
+    if (role != ROLE_SYSTEM_COMBOBOX || first->comboMet) return false;
+    first->comboMet = true;
+    return !isUrlCombo;  // a matched address combo box is the walk's own business
+}
+
+HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
+                  FirefoxWalk& walk) {
+    WalkBounds& bounds = walk.bounds;
     if (!bounds.allow(kLevelCalls)) return kWalkStop;
     com_ptr<IEnumVARIANT> enumerator;
     HRESULT result = object.query(enumerator);
@@ -80,21 +82,26 @@ HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::
             return kWalkStop;
         com_ptr<IAccessible> childObject = childObjectOf(object, child);
         if (!childObject) continue;
-        LONG role = roleOf(childObject, self);
+        LONG role = roleOf(childObject.get());
 
         if (!insideUrlCombo) {
+            if (role == ROLE_SYSTEM_DOCUMENT) continue;
             std::string name = getAccNameString(childObject.get(), self);
             std::string value = getAccValueString(childObject.get(), self);
             bool isUrlCombo = role == ROLE_SYSTEM_COMBOBOX && !name.empty() && name == value;
             if (isUrlCombo) {
                 logMessage("Go to a Website window is found");
-                address = name;
+                walk.address = name;
             }
-            levelResult = descend(childObject, isUrlCombo, address, depth + 1, bounds);
+            bool isFirstCombo = noteFirstCombo(walk, belowFirstCombo, childObject, role, name,
+                                               value, isUrlCombo, done);
+            walk.path.push_back(done);
+            levelResult = descend(childObject, isUrlCombo, isFirstCombo, walk);
+            walk.path.pop_back();
         } else if (role == ROLE_SYSTEM_TEXT) {
             logMessage("Required Role Editbox is found: URL is to be sent now.");
-            if (getAccNameString(childObject.get(), self) == address) {
-                address = getAccValueString(childObject.get(), self);
+            if (getAccNameString(childObject.get(), self) == walk.address) {
+                walk.address = getAccValueString(childObject.get(), self);
                 return kWalkStop;
             }
         }
@@ -105,47 +112,15 @@ HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, std::
 }  // namespace
 
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address,
-                        WalkBounds& bounds) {
+                        WalkBounds& bounds, FirstComboText* firstCombo) {
     object->AddRef();  // held by the walk's own owner, like every object below it
     com_ptr<IAccessible> root;
     root.attach(object);
-    return walkLevel(root, insideUrlCombo, address, 0, bounds);
+    FirefoxWalk walk{address, bounds, firstCombo, {}};
+    return walkLevel(root, insideUrlCombo, false, walk);
 }
 
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address) {
     WalkBounds bounds;
     return walkFirefoxTree(object, insideUrlCombo, address, bounds);
-}
-
-std::string getAccNameString(IAccessible* object, const VARIANT& child) {
-    unique_bstr name;
-    if (FAILED(object->get_accName(child, name.put()))) return {};
-    return narrowAccText(name.get());
-}
-
-std::string getAccValueString(IAccessible* object, const VARIANT& child) {
-    unique_bstr value;
-    if (FAILED(object->get_accValue(child, value.put()))) return {};
-    return narrowAccText(value.get());
-}
-
-std::string narrowAccText(const wchar_t* text) {
-    if (!text) return {};
-    std::size_t length = std::wcslen(text);
-    if (length == 0) return {};
-    if (length > INT_MAX) return {};
-    int wideLength = static_cast<int>(length);
-    int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-    int written = size > 0 ? WideCharToMultiByte(CP_ACP, 0, text, wideLength, &narrow[0], size,
-                                                 nullptr, nullptr)
-                           : 0;
-    if (written <= 0) {
-        // Only an exhausted memory makes this fail; the text is then treated as absent.
-        logMessage("narrowAccText: WideCharToMultiByte failed (error %u)",
-                   static_cast<unsigned>(GetLastError()));
-        return {};
-    }
-    narrow.resize(static_cast<std::size_t>(written));
-    return narrow;
 }

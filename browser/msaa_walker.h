@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 class WalkerMSAA {
@@ -11,5 +12,9 @@ public:
     // (browser/msaa_tree.h); it runs on a thread of its own (browser/accessible_walk.h), and the
     // window's object and the walk are awaited for a bounded time only: a browser that stops
     // answering in the middle of it, or whose tree never ends, gives an empty address.
-    static std::string getFirefoxURL(HWND window);
+    // `comboText` receives the value of the text element in the first combo box the walk met
+    // (see FirstComboText), the address of current Firefox, or none. When the walk found no
+    // address and that element was met, the window's next report reads the element again
+    // instead of walking (browser/kept_elements.h).
+    static std::string getFirefoxURL(HWND window, std::optional<std::string>& comboText);
 };

@@ -1,6 +1,7 @@
 #include "browser/msaa_window_object.h"
 
-HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAccessible>& object) {
+HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAccessible>& object,
+                            LONG objectId) {
     object.reset();
     // Passed to the window and back to ObjectFromLresult unchanged, as the protocol asks.
     const WPARAM flags = 0;
@@ -8,7 +9,10 @@ HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAcce
     // SendMessage would wait for ever on a browser whose window thread is stuck; SMTO_BLOCK keeps
     // this thread from handling other messages (and re-entering the monitor loop) meanwhile.
     SetLastError(ERROR_SUCCESS);
-    if (!SendMessageTimeoutA(window, WM_GETOBJECT, flags, static_cast<LPARAM>(OBJID_WINDOW),
+    // The id travels as a 32-bit value, as AccessibleObjectFromWindow sends it: OBJID_CLIENT (-4)
+    // arrives as 0xFFFFFFFC, not sign-extended.
+    const LPARAM id = static_cast<LPARAM>(static_cast<DWORD>(objectId));
+    if (!SendMessageTimeoutA(window, WM_GETOBJECT, flags, id,
                              SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer)) {
         DWORD error = GetLastError();
         return HRESULT_FROM_WIN32(error != ERROR_SUCCESS ? error : ERROR_TIMEOUT);
@@ -16,8 +20,8 @@ HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAcce
     LRESULT reply = static_cast<LRESULT>(answer);
     HRESULT result;
     if (reply == 0) {
-        // The window serves no object of its own for OBJID_WINDOW: the system builds one.
-        result = CreateStdAccessibleObject(window, OBJID_WINDOW, __uuidof(IAccessible),
+        // The window serves no object of its own: the system builds one.
+        result = CreateStdAccessibleObject(window, objectId, __uuidof(IAccessible),
                                            object.put_void());
     } else if (reply < 0) {
         result = static_cast<HRESULT>(reply);  // the window's own failure code

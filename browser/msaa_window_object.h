@@ -11,9 +11,11 @@
 // hung browser holds the monitor loop for at most about this long per report.
 constexpr DWORD kWindowObjectTimeoutMs = 1000;
 
-// What AccessibleObjectFromWindow(window, OBJID_WINDOW, IID_IAccessible) gives, but the window's
+// What AccessibleObjectFromWindow(window, objectId, IID_IAccessible) gives, but the window's
 // answer to WM_GETOBJECT is awaited at most `timeoutMs`: the window's own object when it answers
-// with one, else the system's standard window object. Returns S_OK with `object` set, or a
+// with one, else the system's standard object (of the window for OBJID_WINDOW, of its client
+// area for OBJID_CLIENT). Returns S_OK with `object` set, or a
 // failure code with `object` null; HRESULT_FROM_WIN32(ERROR_TIMEOUT) when the window did not
 // answer in time.
-HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAccessible>& object);
+HRESULT getWindowAccessible(HWND window, DWORD timeoutMs, lookout::com_ptr<IAccessible>& object,
+                            LONG objectId = OBJID_WINDOW);

@@ -2,6 +2,7 @@
 // Lookout looks for: the site records the parent receives.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,18 @@ constexpr char kAddressToolbar[] = "Address Combo Control";
 BOOL CALLBACK collectChild(HWND child, LPARAM windows) {
     reinterpret_cast<std::vector<HWND>*>(windows)->push_back(child);
     return TRUE;
+}
+
+// A copy of a test program under a browser's executable name, in `folder`.
+std::string copyAs(const std::string& folder, const std::string& fileName,
+                   const std::string& program = "msaa_server.exe") {
+    const std::string path = folder + "\\" + fileName;
+    e2e::copyFileOrThrow(e2e::binPath(program), path);
+    return path;
+}
+
+std::size_t callsMade(e2e::TestWindows& browser) {
+    return std::stoul(browser.command("calls").substr(std::strlen("calls ")));
 }
 
 std::vector<HWND> enumerationOrder(HWND window) {
@@ -108,6 +121,55 @@ TEST(ChromiumSites, AnOmniboxOfEitherKindGivesTheAddressAndAFrameWithoutOneIsAnA
                   siteRecord("yandex.example", "Example - Yandex", windows.exePath()) +
                   siteRecord("first.example", "Two omniboxes", windows.exePath()) +
                   appRecord(windows.exePath(), kDescription, "An Electron application"));
+}
+
+// Today's Chromium-family browsers have no omnibox window: the address field is found in the
+// frame's accessibility tree (a document with a decoy field "Ctrl+L" comes first), known by its
+// shortcut in any language or, without one, as the toolbar's text element. The same frame from
+// another executable (Electron) is an application, and so is a browser whose tree holds no
+// address field. A second report of a window reads the field found at the first.
+TEST(ChromiumTodaySites, TheAddressFieldOfTheFramesTreeIsReportedAsShown) {
+    const std::string folder = e2e::freshTempDir("chromium");
+    const std::vector<std::string> tree = {"/tree", "chromium"};
+    auto with = [&tree](std::vector<std::string> args) {
+        args.insert(args.begin(), tree.begin(), tree.end());
+        return args;
+    };
+    e2e::TestWindows chrome(copyAs(folder, "chrome.exe"),
+                            with({"/address", "\"example.org/a?b=$1\""}));
+    e2e::TestWindows edge(copyAs(folder, "msedge.exe"),
+                          with({"/address", "beispiel.de", "/name", "\"Adress- und Suchleiste\"",
+                                "/shortcut", "Strg+L"}));
+    e2e::TestWindows brave(copyAs(folder, "brave.exe"), with({"/noshortcut", "/address", "\"\""}));
+    e2e::TestWindows code(copyAs(folder, "Code.exe"), with({"/address", "example.org"}));
+    e2e::TestWindows vivaldi(copyAs(folder, "vivaldi.exe", "testwin_plain.exe"));
+    const char* frameClass = "Chrome_WidgetWin_1";
+    HWND chromeWindow = chrome.create(frameClass, "Example $ - Google Chrome");
+    const std::vector<std::pair<e2e::TestWindows*, HWND>> windows = {
+        {&chrome, chromeWindow},
+        {&edge, edge.create(frameClass, "Beispiel - Microsoft Edge")},
+        {&brave, brave.create(frameClass, "New Tab - Brave")},
+        {&code, code.create(frameClass, "main.cpp - Visual Studio Code")},
+        {&vivaldi, vivaldi.create(frameClass, "Vivaldi without a tree")},
+    };
+    e2e::Lookout lookout;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i].first->show(windows[i].second);
+        ASSERT_TRUE(lookout.waitForRecords(i + 1)) << i;
+    }
+    const std::size_t callsBefore = callsMade(chrome);
+    chrome.show(chromeWindow);
+    ASSERT_TRUE(lookout.waitForRecords(windows.size() + 1));
+
+    const std::string chromeRecord =
+        siteRecord("example.org/a?b=S1", "Example S - Google Chrome", chrome.exePath());
+    EXPECT_EQ(lookout.output(),
+              chromeRecord +
+                  siteRecord("beispiel.de", "Beispiel - Microsoft Edge", edge.exePath()) +
+                  siteRecord("", "New Tab - Brave", brave.exePath()) +
+                  appRecord(code.exePath(), "-", "main.cpp - Visual Studio Code") +
+                  appRecord(vivaldi.exePath(), "-", "Vivaldi without a tree") + chromeRecord);
+    EXPECT_LE(callsMade(chrome) - callsBefore, 6u) << "the repeat walked the tree again";
 }
 
 // Class names compare case-sensitively. Within one process a class name in another case is the

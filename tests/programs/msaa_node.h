@@ -5,7 +5,8 @@
 // deleted by Release, so a test can check the count after a walk) and, when given a call list,
 // records the calls made on it as "<label>.<call>", with the child id in brackets for calls that
 // address a child rather than the object itself.
-// Used in-process by the unit tests and across processes by the test browser window.
+// Used in-process by the unit tests and across processes by the test browser window, which can
+// tell how many calls were made on its objects.
 
 #include <windows.h>
 #include <oleacc.h>
@@ -29,6 +30,7 @@ public:
     Node& roleAsText(std::wstring text) { roleText_ = std::move(text); roleIsText_ = true; return *this; }
     Node& name(std::wstring text) { name_ = std::move(text); hasName_ = true; return *this; }
     Node& value(std::wstring text) { value_ = std::move(text); hasValue_ = true; return *this; }
+    Node& shortcut(std::wstring text) { shortcut_ = std::move(text); hasShortcut_ = true; return *this; }
     Node& failRole() { roleFails_ = true; return *this; }
     Node& failName() { nameFails_ = true; return *this; }
     Node& failValue() { valueFails_ = true; return *this; }
@@ -114,6 +116,9 @@ public:
     STDMETHODIMP get_accValue(VARIANT id, BSTR* text) noexcept override {
         return giveText("value", id, hasValue_, valueFails_, value_, text);
     }
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT id, BSTR* text) noexcept override {
+        return giveText("shortcut", id, hasShortcut_, false, shortcut_, text);
+    }
     STDMETHODIMP get_accRole(VARIANT id, VARIANT* role) noexcept override {
         record("role" + childSuffix(id));
         if (!role) return E_POINTER;
@@ -139,7 +144,6 @@ public:
     }
     STDMETHODIMP get_accHelp(VARIANT, BSTR* text) noexcept override { return none(text); }
     STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, LONG*) noexcept override { return none(file); }
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT, BSTR* text) noexcept override { return none(text); }
     STDMETHODIMP get_accFocus(VARIANT* id) noexcept override {
         if (id) VariantInit(id);
         return E_NOTIMPL;
@@ -196,6 +200,7 @@ public:
         return given == wanted ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG count) noexcept override {
+        record("skip");
         cursor_ += count;
         return cursor_ <= children_.size() ? S_OK : S_FALSE;
     }
@@ -248,8 +253,8 @@ private:
     LONG role_ = 0;
     bool roleIsText_ = false;
     std::wstring roleText_;
-    std::wstring name_, value_;
-    bool hasName_ = false, hasValue_ = false;
+    std::wstring name_, value_, shortcut_;
+    bool hasName_ = false, hasValue_ = false, hasShortcut_ = false;
     bool roleFails_ = false, nameFails_ = false, valueFails_ = false;
     std::vector<Child> children_;
     std::size_t cursor_ = 0;

@@ -62,12 +62,35 @@ TEST(BrowserClassification, AChromiumFrameIsABrowserOnlyWithAnOmniboxInItsTree) 
     EXPECT_EQ(getBrowserType(otherFrame.frame()), 0);
 }
 
+// Chromium frames without an omnibox window are today's Chromium-family browsers when their
+// executable is one of them; Electron applications share the frame class and stay applications.
+TEST(BrowserClassification, AChromiumFrameWithoutOmniboxIsABrowserByItsExecutable) {
+    unit::BrowserTree frame("Chrome_WidgetWin_1", "t");
+    for (const char* path : {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe",
+                             "MSEDGE.EXE", "C:/Brave/Brave.exe", "opera.exe", "vivaldi.exe",
+                             "chromium.exe", "C:\\Yandex\\browser.exe"})
+        EXPECT_EQ(getBrowserType(frame.frame(), path), 8) << path;
+    for (const char* path : {"C:\\VS Code\\Code.exe", "chrome.exe.bak", "xchrome.exe",
+                             "C:\\chrome.exe\\app.exe", "chrome", "", "Desktop"})
+        EXPECT_EQ(getBrowserType(frame.frame(), path), 0) << path;
+
+    // An omnibox window still decides, whatever the executable; other classes stay what they are.
+    unit::BrowserTree withOmnibox("Chrome_WidgetWin_1", "t");
+    withOmnibox.add(withOmnibox.frame(), "YandexBrowser_OmniboxView");
+    EXPECT_EQ(getBrowserType(withOmnibox.frame(), "chrome.exe"), 6);
+    EXPECT_EQ(getBrowserType(withOmnibox.frame(), "Code.exe"), 6);
+    unit::BrowserTree other("LookoutOtherFrame", "t");
+    EXPECT_FALSE(isBrowserWindow(other.frame(), "chrome.exe"));
+    EXPECT_TRUE(isBrowserWindow(frame.frame(), "brave.exe"));
+}
+
 TEST(BrowserTypeString, NamesTheAssignedCodesAndNothingElse) {
     EXPECT_EQ(getBrowserTypeString(1), "FireFox");
     EXPECT_EQ(getBrowserTypeString(2), "IExplore");
     EXPECT_EQ(getBrowserTypeString(3), "Opera");
     EXPECT_EQ(getBrowserTypeString(4), "Chrome");
     EXPECT_EQ(getBrowserTypeString(6), "Yandex");
+    EXPECT_EQ(getBrowserTypeString(8), "Chromium");
     for (BrowserType unassigned : {0, 5, 7, -1})
         EXPECT_EQ(getBrowserTypeString(unassigned), "Unknown") << unassigned;
 }
