@@ -1,19 +1,23 @@
-// A Firefox-like browser process for the benchmarks: its windows serve the 50-object
-// accessibility tree of firefox_tree.h to other processes through WM_GETOBJECT.
+// A browser-like process for the benchmarks: its windows serve one of the accessibility trees of
+// firefox_tree.h to other processes through WM_GETOBJECT.
 //
-//   firefox_like.exe /address <text>
+//   firefox_like.exe [/tree firefox|firefox-today|chromium] /address <text>
 //
+// firefox (the default) is the 50-object tree of an older Firefox; firefox-today and chromium
+// are the 150-object trees of today's browsers.
 // It speaks the test window program's protocol on standard input and output (so the test
 // driver can run it): "ready <pid>" first, then one answer a line to
 //   create <class> <hex title> -> "hwnd <n>"   show <hwnd> -> "ok"   destroy <hwnd> -> "ok"
-//   quit -> "bye"
+//   calls -> "calls <n>", the calls made so far on the tree's objects   quit -> "bye"
 #include <windows.h>
 #include <oleacc.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "window_commands.h"
 
@@ -21,8 +25,8 @@
 
 namespace {
 
-
 bench::FirefoxTree tree;
+std::vector<std::string> calls;  // made on the window thread, which also answers "calls"
 
 std::wstring wide(const std::string& text) {
     if (text.empty()) return {};
@@ -44,16 +48,31 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+bool countCalls(const std::string& verb, std::istringstream&) {
+    if (verb != "calls") return false;
+    window_commands::reply("calls " + std::to_string(calls.size()));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string address = "http://firefox.example/";
-    for (int i = 1; i + 1 < argc; ++i)
+    std::string shape = "firefox";
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "/address") == 0) address = argv[i + 1];
+        if (std::strcmp(argv[i], "/tree") == 0) shape = argv[i + 1];
+    }
 
     CoInitialize(nullptr);  // the proxies of other processes call in through this thread's loop
-    tree = bench::buildFirefoxTree(wide(address));
+    if (shape == "chromium")
+        tree = bench::buildChromiumTodayTree(wide(address), &calls);
+    else if (shape == "firefox-today")
+        tree = bench::buildFirefoxTodayTree(wide(address), &calls);
+    else
+        tree = bench::buildFirefoxTree(wide(address));
     window_commands::Options options;
     options.windowProc = windowProc;
+    options.extra = countCalls;
     return window_commands::run(options);
 }

@@ -2,10 +2,11 @@
 // process by Lookout's own monitor step (process, modules, long path, version resource, title,
 // classification, address reader, record) against windows of other processes. The record goes
 // to NUL; the step's result is checked against what each window must give.
-//   bench_report.exe [--reports N] [--firefox-reports N] [--dde-first N]
+//   bench_report.exe [--reports N] [--firefox-reports N] [--dde-first N] [--today-first N]
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,12 +33,17 @@
 namespace {
 
 constexpr int kWarmupReports = 3;
+// Today's browsers: a window's first report walks a tree far larger than the older browsers';
+// the next reports of the window read the element found then.
+constexpr double kFirstTodayTargetMs = 1000;
+constexpr double kRepeatTodayTargetMs = 50;
 
 struct Measured {
     std::string label;
     std::string figure;  // figure name prefix; empty for rows shown only in the table
     std::vector<double> samples;
     std::size_t wrong = 0;
+    double targetMs = 0;  // the p95 is judged against it when set
 };
 
 // Records written to a file (NUL) as each report makes them.
@@ -110,6 +116,53 @@ std::function<bool(const MonitorState&)> siteAt(const std::string& url) {
     return [url](const MonitorState& state) { return state.site.url == url; };
 }
 
+// Today's browsers: a 150-object tree served by another process, a copy of firefox_like.exe
+// under the browser's executable name. A first report is one of a window not reported before (a
+// new window each time, so nothing is kept for it), a repeat report one of the window reported
+// just before. The stand-in counts the calls made on its tree; each row notes the calls of its
+// last report.
+struct TodayBrowser {
+    std::string label;
+    std::string figure;
+    std::string executable;
+    std::string tree;
+    std::string frameClass;
+    std::string address;
+};
+
+std::size_t treeCalls(e2e::TestWindows& browser) {
+    return std::stoul(browser.command("calls").substr(std::strlen("calls ")));
+}
+
+std::vector<Measured> measureToday(ReportBench& bench, const TodayBrowser& browser, int firsts,
+                                   int repeats, std::size_t calls[2]) {
+    const std::string exe = e2e::freshTempDir("bench") + "\\" + browser.executable;
+    e2e::copyFileOrThrow(e2e::binPath("firefox_like.exe"), exe);
+    e2e::TestWindows process(exe, {"/tree", browser.tree, "/address", browser.address});
+    Measured first{browser.label + ", first report", browser.figure + "_first", {}, 0,
+                   kFirstTodayTargetMs};
+    for (int index = 0; index < firsts; ++index) {
+        HWND window = process.create(browser.frameClass, "First " + std::to_string(index));
+        const std::size_t before = treeCalls(process);
+        bool right = false;
+        first.samples.push_back(bench.report(window, siteAt(browser.address), right));
+        first.wrong += !right;
+        calls[0] = treeCalls(process) - before;
+        process.destroy(window);
+    }
+    HWND window = process.create(browser.frameClass, "Repeated");
+    bool right = false;
+    bench.report(window, siteAt(browser.address), right);  // finds the address element
+    Measured repeat = bench.repeat(browser.label + ", repeat report", browser.figure + "_repeat",
+                                   window, repeats, siteAt(browser.address));
+    repeat.wrong += !right;
+    repeat.targetMs = kRepeatTodayTargetMs;
+    const std::size_t before = treeCalls(process);
+    bench.report(window, siteAt(browser.address), right);
+    calls[1] = treeCalls(process) - before;
+    return {std::move(first), std::move(repeat)};
+}
+
 void printMeasured(const std::string& title, const std::vector<Measured>& rows) {
     bench::Table table(title, {"report", "count", "min", "p50", "p95", "max", "wrong"});
     for (const Measured& row : rows) {
@@ -136,6 +189,7 @@ int run(const bench::Options& options) {
     const int reports = options.number("--reports", 200);
     const int ddeFirst = options.number("--dde-first", 40);
     const int firefoxReports = options.number("--firefox-reports", 40);
+    const int todayFirst = options.number("--today-first", 20);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen("NUL", "wb"), std::fclose);
     if (!out) {
         std::printf("error: cannot open NUL\n");
@@ -238,6 +292,23 @@ int run(const bench::Options& options) {
     }
     addresses.push_back(std::move(local));
 
+    // Today's browsers, whose readers keep the address element found for the next report.
+    const TodayBrowser today[] = {
+        {"Chromium today", "browser_chromium_today", "chrome.exe",
+         "chromium", "Chrome_WidgetWin_1", "example.org/today"},
+        {"Firefox today (no DDE)", "browser_firefox_today", "firefox.exe",
+         "firefox-today", "MozillaWindowClass", "https://example.org/today"},
+    };
+    std::vector<Measured> todayRows;
+    std::vector<std::string> todayNotes;
+    for (const TodayBrowser& browser : today) {
+        std::size_t calls[2] = {0, 0};
+        for (Measured& row : measureToday(bench, browser, todayFirst, firefoxReports, calls))
+            todayRows.push_back(std::move(row));
+        todayNotes.push_back(browser.figure + "_first_calls " + std::to_string(calls[0]));
+        todayNotes.push_back(browser.figure + "_repeat_calls " + std::to_string(calls[1]));
+    }
+
     // DDE: the first query for a window broadcasts an initiate to every top-level window; later
     // queries for it go straight to the server matched then.
     bench::DdeServerProcess opera("--app Opera --url http://opera.example/ --title Opera");
@@ -263,11 +334,20 @@ int run(const bench::Options& options) {
     std::printf("(the Firefox-like walk makes %zu calls on the tree's objects; %ld top-level "
                 "windows on the desktop during the DDE broadcasts)\n",
                 callsPerWalk, topLevel);
+    printMeasured("Browser address cost of today's browsers, 150-object trees, ms", todayRows);
+    std::printf("(calls made on the tree by one report, counted by the browser stand-in)\n");
     printFigures(identification);
     printFigures(addresses);
+    printFigures(todayRows);
+    for (const std::string& note : todayNotes) std::printf("%s calls\n", note.c_str());
+    for (const Measured& row : todayRows) {
+        if (row.targetMs <= 0) continue;
+        bench::printTarget(row.figure + " p95 under " + bench::fixed(row.targetMs, 0) + " ms",
+                           bench::summarize(row.samples).p95 < row.targetMs);
+    }
 
     std::size_t wrong = 0;
-    for (const auto* rows : {&identification, &addresses})
+    for (const auto* rows : {&identification, &addresses, &todayRows})
         for (const Measured& row : *rows) wrong += row.wrong;
     if (wrong > 0) std::printf("error: %zu reports did not give what their window shows\n", wrong);
     return wrong == 0 ? 0 : 1;
