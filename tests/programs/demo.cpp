@@ -222,6 +222,9 @@ public:
         ddeServers_.push_back(std::make_unique<demo::DdeServer>(switches));
     }
 
+    // Ends the DDE servers and waits for them: no browser answers over DDE from then on.
+    void endDdeServers() { ddeServers_.clear(); }
+
     demo::JavaApplication& java(const std::string& command) {
         if (!java_) java_ = std::make_unique<demo::JavaApplication>(command);
         return *java_;
@@ -308,6 +311,35 @@ std::vector<Step> buildScript(Stage& stage) {
     HWND opera = plain.create("OperaWindowClass", "Opera window");
     stage.serveDde("--app Opera --url http://opera.example/ --title \"Opera page (from DDE)\"");
 
+    // Today's browsers: copies of the browser stand-in under their executable names. The
+    // Chromium-family ones show the address without "https://", as those browsers do.
+    const std::string todayFolder = e2e::freshTempDir("demo");
+    auto browserCopy = [&todayFolder](const std::string& fileName) {
+        const std::string path = todayFolder + "\\" + fileName;
+        e2e::copyFileOrThrow(e2e::binPath("msaa_server.exe"), path);
+        return path;
+    };
+    const std::string chromeTodayTitle = "News - Google Chrome";
+    e2e::TestWindows& chromeToday = stage.process(
+        browserCopy("chrome.exe"), {"/tree", "chromium", "/address", "example.com/news"});
+    HWND chromeTodayWindow = chromeToday.create("Chrome_WidgetWin_1", chromeTodayTitle);
+    const std::string edgeTitle = "Nachrichten - Microsoft Edge";
+    e2e::TestWindows& edge = stage.process(
+        browserCopy("msedge.exe"), {"/tree", "chromium", "/address", "beispiel.de/nachrichten",
+                                    "/name", "\"Adress- und Suchleiste\"", "/shortcut", "Strg+L"});
+    HWND edgeWindow = edge.create("Chrome_WidgetWin_1", edgeTitle);
+    const std::string codeTitle = "main.cpp - Visual Studio Code";
+    e2e::TestWindows& code = stage.process(browserCopy("Code.exe"),
+                                           {"/tree", "chromium", "/address", "example.com"});
+    HWND codeWindow = code.create("Chrome_WidgetWin_1", codeTitle);
+    // Current Firefox answers no DDE query; the stand-in's DDE servers are ended first, or the
+    // FireFox one would answer for this window too.
+    const std::string firefoxTodayTitle = "Today - Mozilla Firefox";
+    const std::string firefoxTodayAddress = "https://www.example.org/today";
+    e2e::TestWindows& firefoxToday = stage.process(
+        browserCopy("firefox.exe"), {"/tree", "firefox-today", "/address", firefoxTodayAddress});
+    HWND firefoxTodayWindow = firefoxToday.create("MozillaWindowClass", firefoxTodayTitle);
+
     // A Java application: javaw.exe is named after the command in its performance data.
     const std::string javaCommand = "com.example.Inventory --store 42";
     e2e::TestWindows& java = stage.java(javaCommand).windows();
@@ -369,6 +401,25 @@ std::vector<Step> buildScript(Stage& stage) {
         {"Switch to an Opera window: asked over DDE under the name \"Opera\"",
          [&plain, opera] { plain.show(opera); },
          {siteRecord("http://opera.example/", "Opera page (from DDE)", plainPath)}},
+        {"Switch to a Chrome window of today (chrome.exe, no omnibox window): the address field "
+         "in its accessibility tree, as shown, without \"https://\"",
+         [&chromeToday, chromeTodayWindow] { chromeToday.show(chromeTodayWindow); },
+         {siteRecord("example.com/news", chromeTodayTitle, chromeToday.exePath())}},
+        {"Switch to an Edge window in German (msedge.exe): the field is found by its shortcut "
+         "\"Strg+L\"",
+         [&edge, edgeWindow] { edge.show(edgeWindow); },
+         {siteRecord("beispiel.de/nachrichten", edgeTitle, edge.exePath())}},
+        {"Switch to an Electron application (Code.exe) with the same frame and tree: an "
+         "application record",
+         [&code, codeWindow] { code.show(codeWindow); },
+         {appRecord(code.exePath(), kNoDescription, codeTitle)}},
+        {"End the DDE servers and switch to a current Firefox (firefox.exe): no DDE answer, the "
+         "text in its address combo box",
+         [&stage, &firefoxToday, firefoxTodayWindow] {
+             stage.endDdeServers();
+             firefoxToday.show(firefoxTodayWindow);
+         },
+         {siteRecord(firefoxTodayAddress, firefoxTodayTitle, firefoxToday.exePath())}},
         {"Switch to a Java application (javaw.exe): the record names the Java command",
          [&java, javaWindow] { java.show(javaWindow); },
          {appRecord(javaCommand, kVersionDescription, "Inventory")}},
