@@ -92,15 +92,15 @@ public:
         ++objects_;
         parent.addSimple();
     }
-    // A page of `count` objects in all: paragraphs with a link each, and a search field of the
-    // page's own that claims the address field's shortcut.
+    // A page that brings the tree to `count` objects in all: paragraphs with a link each, and a
+    // search field of the page's own that claims the address field's shortcut.
     msaa_test::Node& page(int count) {
         constexpr LONG kRoleDocument = 0x0F, kRoleParagraph = 0x3D, kRoleLink = 0x1E;
         msaa_test::Node& document = node("document", kRoleDocument).name(L"Page");
         document.add(node("pagesearch", ROLE_SYSTEM_TEXT).name(L"Search").shortcut(L"Ctrl+L"));
-        while (objects_ < count - 1) {
+        while (objects_ < count) {
             msaa_test::Node& paragraph = node("paragraph", kRoleParagraph);
-            paragraph.add(node("link", kRoleLink).name(L"Link"));
+            if (objects_ < count) paragraph.add(node("link", kRoleLink).name(L"Link"));
             document.add(paragraph);
         }
         return document;

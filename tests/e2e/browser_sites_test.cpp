@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,53 +124,55 @@ TEST(ChromiumSites, AnOmniboxOfEitherKindGivesTheAddressAndAFrameWithoutOneIsAnA
                   appRecord(windows.exePath(), kDescription, "An Electron application"));
 }
 
-// Today's Chromium-family browsers have no omnibox window: the address field is found in the
-// frame's accessibility tree (a document with a decoy field "Ctrl+L" comes first), known by its
-// shortcut in any language or, without one, as the toolbar's text element. The same frame from
-// another executable (Electron) is an application, and so is a browser whose tree holds no
-// address field. A second report of a window reads the field found at the first.
-TEST(ChromiumTodaySites, TheAddressFieldOfTheFramesTreeIsReportedAsShown) {
-    const std::string folder = e2e::freshTempDir("chromium");
-    const std::vector<std::string> tree = {"/tree", "chromium"};
-    auto with = [&tree](std::vector<std::string> args) {
-        args.insert(args.begin(), tree.begin(), tree.end());
-        return args;
-    };
+// Today's browsers, stand-ins under their executables' names. Chromium-family frames have no
+// omnibox window: the address field is found in the frame's tree (after a page with a decoy
+// field "Ctrl+L"), by its shortcut in any language or as the toolbar's text element. The same
+// frame of another executable (Electron) is an application, as is a browser whose tree holds no
+// address field. Current Firefox answers no DDE: the text in its combo box, not the page's spoof.
+// A window's second report reads the element found at the first with a handful of calls.
+TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
+    const std::string folder = e2e::freshTempDir("today");
     e2e::TestWindows chrome(copyAs(folder, "chrome.exe"),
-                            with({"/address", "\"example.org/a?b=$1\""}));
+                            {"/tree", "chromium", "/address", "\"x.org/?$1\""});
     e2e::TestWindows edge(copyAs(folder, "msedge.exe"),
-                          with({"/address", "beispiel.de", "/name", "\"Adress- und Suchleiste\"",
-                                "/shortcut", "Strg+L"}));
-    e2e::TestWindows brave(copyAs(folder, "brave.exe"), with({"/noshortcut", "/address", "\"\""}));
-    e2e::TestWindows code(copyAs(folder, "Code.exe"), with({"/address", "example.org"}));
+                          {"/tree", "chromium", "/address", "beispiel.de", "/name",
+                           "\"Adress- und Suchleiste\"", "/shortcut", "Strg+L"});
+    e2e::TestWindows brave(copyAs(folder, "brave.exe"), {"/tree", "chromium", "/noshortcut"});
+    e2e::TestWindows code(copyAs(folder, "Code.exe"), {"/tree", "chromium", "/address", "x.org"});
     e2e::TestWindows vivaldi(copyAs(folder, "vivaldi.exe", "testwin_plain.exe"));
-    const char* frameClass = "Chrome_WidgetWin_1";
-    HWND chromeWindow = chrome.create(frameClass, "Example $ - Google Chrome");
-    const std::vector<std::pair<e2e::TestWindows*, HWND>> windows = {
-        {&chrome, chromeWindow},
-        {&edge, edge.create(frameClass, "Beispiel - Microsoft Edge")},
-        {&brave, brave.create(frameClass, "New Tab - Brave")},
-        {&code, code.create(frameClass, "main.cpp - Visual Studio Code")},
-        {&vivaldi, vivaldi.create(frameClass, "Vivaldi without a tree")},
-    };
-    e2e::Lookout lookout;
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        windows[i].first->show(windows[i].second);
-        ASSERT_TRUE(lookout.waitForRecords(i + 1)) << i;
+    e2e::TestWindows firefox(copyAs(folder, "firefox.exe"),
+                             {"/tree", "firefox-today", "/address", "http://x.org/"});
+    const char* chromium = "Chrome_WidgetWin_1";
+    const struct {
+        e2e::TestWindows* process;
+        const char* frameClass;
+        std::optional<std::string> url;  // none for an application record
+    } browsers[] = {{&chrome, chromium, "x.org/?S1"}, {&edge, chromium, "beispiel.de"},
+                    {&brave, chromium, ""},           {&code, chromium, {}},
+                    {&vivaldi, chromium, {}},
+                    {&firefox, "MozillaWindowClass", "http://x.org/"}};
+    std::vector<HWND> windows;
+    std::string expected;
+    for (const auto& browser : browsers) {
+        windows.push_back(browser.process->create(browser.frameClass, "Title $"));
+        const std::string& path = browser.process->exePath();
+        expected += browser.url ? siteRecord(*browser.url, "Title S", path)
+                                : appRecord(path, "-", "Title S");
     }
-    const std::size_t callsBefore = callsMade(chrome);
-    chrome.show(chromeWindow);
-    ASSERT_TRUE(lookout.waitForRecords(windows.size() + 1));
-
-    const std::string chromeRecord =
-        siteRecord("example.org/a?b=S1", "Example S - Google Chrome", chrome.exePath());
-    EXPECT_EQ(lookout.output(),
-              chromeRecord +
-                  siteRecord("beispiel.de", "Beispiel - Microsoft Edge", edge.exePath()) +
-                  siteRecord("", "New Tab - Brave", brave.exePath()) +
-                  appRecord(code.exePath(), "-", "main.cpp - Visual Studio Code") +
-                  appRecord(vivaldi.exePath(), "-", "Vivaldi without a tree") + chromeRecord);
-    EXPECT_LE(callsMade(chrome) - callsBefore, 6u) << "the repeat walked the tree again";
+    e2e::Lookout lookout;
+    for (std::size_t round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            e2e::TestWindows& process = *browsers[i].process;
+            const bool counts = &process == &chrome || &process == &firefox;
+            const std::size_t calls = counts ? callsMade(process) : 0;
+            process.show(windows[i]);
+            ASSERT_TRUE(lookout.waitForRecords(round * windows.size() + i + 1)) << i;
+            if (round == 1 && counts) {
+                EXPECT_LE(callsMade(process) - calls, 6u) << "the tree walked again: " << i;
+            }
+        }
+    }
+    EXPECT_EQ(lookout.output(), expected + expected);
 }
 
 // Class names compare case-sensitively. Within one process a class name in another case is the

@@ -79,35 +79,6 @@ TEST(Firefox, WithoutAnAddressComboBoxTheWindowIsReportedAsAnApplication) {
     EXPECT_FALSE(logHas(log, "Go to a Website window is found"));
 }
 
-// Current Firefox: the address combo box's name is not its value and no DDE server answers, so
-// the address is the text element in the first combo box. A page's combo box that names itself
-// as an address (in a document that comes first) is never taken. The window's second report
-// reads that element again instead of walking.
-TEST(Firefox, CurrentFirefoxIsReportedWithTheTextOfItsAddressComboBox) {
-    const std::string exe = e2e::freshTempDir("firefox") + "\\firefox.exe";
-    e2e::copyFileOrThrow(e2e::binPath("msaa_server.exe"), exe);
-    e2e::TestWindows browser(exe, {"/tree", "firefox-today", "/address", "https://example.org/$"});
-    HWND window = browser.create("MozillaWindowClass", "Example - Mozilla Firefox");
-    e2e::TestWindows others("testwin_ver.exe");
-    HWND other = others.create("LookoutBetween", "Between");
-    browser.show(window);
-    e2e::Lookout lookout({"/debuglog"});
-    ASSERT_TRUE(lookout.waitForRecords(1, kRecordDeadlineMs));
-    others.show(other);
-    ASSERT_TRUE(lookout.waitForRecords(2, kRecordDeadlineMs));
-    const std::size_t callsBefore = std::stoul(browser.command("calls").substr(6));
-    browser.show(window);
-    ASSERT_TRUE(lookout.waitForRecords(3, kRecordDeadlineMs));
-
-    const std::string site =
-        siteRecord("https://example.org/S", "Example - Mozilla Firefox", browser.exePath());
-    EXPECT_EQ(lookout.output(),
-              site + appRecord(others.exePath(), "Lookout Test Window", "Between") + site);
-    EXPECT_LE(std::stoul(browser.command("calls").substr(6)) - callsBefore, 5u);
-    EXPECT_TRUE(logHas(e2e::readFile(lookout.logPath()),
-                       "WalkerMSAA: the address element found before is read again"));
-}
-
 TEST(Firefox, ABrowserThatDoesNotServeItsObjectHoldsLookoutOnlyForTheBound) {
     // The window thread waits inside WM_GETOBJECT until the process is told to quit.
     e2e::TestWindows browser("msaa_server.exe", {"/stall", "/address", "http://never/"});

@@ -3,25 +3,20 @@
 // the browsers' executables.
 //
 //   msaa_server.exe [/tree firefox|firefox-today|chromium] [/address <text>] [/textvalue <text>]
-//                   [/name <text>] [/shortcut <text>] [/noshortcut] [/stall]
+//                   [/name <text>] [/shortcut <text> | /noshortcut] [/stall]
 //
-//   /tree firefox        (the default) an older Firefox: with /address, the address combo box,
-//                        whose name and value are <text>, with an editable text element named
-//                        <text> inside it; without, a search combo box but no address combo box
-//   /tree firefox-today  a current Firefox: a document with a combo box that spoofs an address
-//                        (name, value and text element "http://spoof.example/"), then the
-//                        address combo box, named <name> (default "Search or enter address")
-//                        and without a value, with a text element of that name whose value is
-//                        the address
-//   /tree chromium       a Chromium-family browser, served for OBJID_CLIENT: a document with a
-//                        decoy text field (shortcut "Ctrl+L"), a tab strip, then the toolbar
-//                        with back, forward and reload buttons and the address field, a text
-//                        element named <name> (default "Address and search bar") with the
-//                        shortcut <text> (default "Ctrl+L"; none with /noshortcut) whose value
-//                        is the address
-//   /textvalue <text>    firefox: the text element's value (the address a reader reports);
-//                        default <text>
-//   /stall               WM_GETOBJECT is not answered until the process is told to quit
+//   firefox        (the default) an older Firefox: with /address, the address combo box, whose
+//                  name and value are <text>, with a text element named <text> and valued
+//                  /textvalue (default <text>) inside; without, only a search combo box
+//   firefox-today  a document holding a combo box that spoofs an address ("http://spoof.example/"
+//                  as name, value and text element), then the toolbar's combo box, named <name>
+//                  (default "Search or enter address") without a value, with a text element of
+//                  that name whose value is the address
+//   chromium       a document holding a text field with the shortcut "Ctrl+L", a tab strip, then
+//                  the toolbar with buttons and the address field: a text element named <name>
+//                  (default "Address and search bar"), shortcut "Ctrl+L" or <text>, value the
+//                  address
+//   /stall         WM_GETOBJECT is not answered until the process is told to quit
 // Windows are made and driven with the commands of the test window program, one a line on
 // standard input, each answered with one line on standard output:
 //   create <class> <hex title>  -> "hwnd <n>"   show <hwnd> -> "ok"   hide <hwnd> -> "ok"
@@ -95,7 +90,7 @@ void frame(Node& client) {
     clientObject = &client;
 }
 
-void buildFirefoxTree(bool withAddress, const std::wstring& address, const std::wstring& textValue) {
+void buildTree(bool withAddress, const std::wstring& address, const std::wstring& textValue) {
     Node& client = newNode("client").role(kRoleClient);
     frame(client);
 
@@ -116,46 +111,34 @@ void buildFirefoxTree(bool withAddress, const std::wstring& address, const std::
         newNode("document").role(kRoleDocument).name(L"Lookout test page"));
 }
 
-void buildFirefoxTodayTree(const Shape& shape) {
+// The trees of today's browsers, a page first.
+void buildTodayTree(const Shape& shape) {
     Node& client = newNode("client").role(kRoleClient);
     frame(client);
-    const std::wstring spoof = L"http://spoof.example/";
-    Node& spoofCombo = newNode("spoofcombo").role(ROLE_SYSTEM_COMBOBOX).name(spoof).value(spoof);
-    spoofCombo.add(newNode("spooftext").role(ROLE_SYSTEM_TEXT).name(spoof).value(spoof));
     Node& page = newNode("document").role(kRoleDocument).name(L"A page");
-    page.add(spoofCombo);
-
-    const std::wstring name = shape.name.empty() ? L"Search or enter address" : shape.name;
-    Node& urlCombo = newNode("urlbar").role(ROLE_SYSTEM_COMBOBOX).name(name);
-    urlCombo.addById(newNode("urltext").role(ROLE_SYSTEM_TEXT).name(name).value(shape.address));
-    Node& toolbar = newNode("toolbar").role(kRoleToolbar).name(L"Navigation");
-    toolbar.addById(newNode("back").role(kRolePushButton).name(L"Back")).add(urlCombo);
-    Node& menuBar = newNode("menubar").role(kRoleMenuBar).name(L"Menu");
-    menuBar.addSimple();
-    client.add(page).add(menuBar).add(toolbar);
-}
-
-void buildChromiumTree(const Shape& shape) {
-    Node& client = newNode("client").role(kRoleClient).name(L"Lookout test browser");
-    frame(client);
-    Node& decoy = newNode("decoy").role(ROLE_SYSTEM_TEXT).name(L"Search the page")
-                      .shortcut(L"Ctrl+L").value(L"decoy.example/from-the-page");
-    Node& page = newNode("document").role(kRoleDocument).name(L"A page");
-    page.add(decoy);
-    Node& tabs = newNode("tabs").role(kRolePageTabList).name(L"Tabs");
-    tabs.add(newNode("tab").role(kRolePageTab).name(L"New Tab"));
-
-    Node& address = newNode("address").role(ROLE_SYSTEM_TEXT)
-                        .name(shape.name.empty() ? L"Address and search bar" : shape.name)
-                        .value(shape.address);
-    if (shape.withShortcut) address.shortcut(shape.shortcut);
-    Node& location = newNode("location").role(kRoleGrouping);
-    location.add(address);
     Node& toolbar = newNode("toolbar").role(kRoleToolbar);
-    for (const wchar_t* button : {L"Back", L"Forward", L"Reload"})
-        toolbar.add(newNode("button").role(kRolePushButton).name(button));
-    toolbar.add(location).add(newNode("extensions").role(kRolePushButton).name(L"Extensions"));
-    client.add(page).add(tabs).add(toolbar);
+    toolbar.add(newNode("back").role(kRolePushButton).name(L"Back"));
+    if (shape.tree == "chromium") {
+        page.add(newNode("decoy").role(ROLE_SYSTEM_TEXT).shortcut(L"Ctrl+L").value(L"decoy"));
+        Node& address = newNode("address").role(ROLE_SYSTEM_TEXT).value(shape.address)
+                            .name(shape.name.empty() ? L"Address and search bar" : shape.name);
+        if (shape.withShortcut) address.shortcut(shape.shortcut);
+        Node& location = newNode("location").role(kRoleGrouping);
+        toolbar.add(location.add(address));
+        Node& tabs = newNode("tabs").role(kRolePageTabList);
+        client.add(page).add(tabs.add(newNode("tab").role(kRolePageTab).name(L"Tab")));
+    } else {
+        const std::wstring spoof = L"http://spoof.example/";
+        Node& spoofCombo = newNode("spoof").role(ROLE_SYSTEM_COMBOBOX).name(spoof).value(spoof);
+        spoofCombo.add(newNode("spooftext").role(ROLE_SYSTEM_TEXT).name(spoof).value(spoof));
+        page.add(spoofCombo);
+        const std::wstring name = shape.name.empty() ? L"Search or enter address" : shape.name;
+        Node& urlCombo = newNode("urlbar").role(ROLE_SYSTEM_COMBOBOX).name(name);
+        urlCombo.addById(newNode("urltext").role(ROLE_SYSTEM_TEXT).name(name).value(shape.address));
+        toolbar.add(urlCombo);
+        client.add(page);
+    }
+    client.add(toolbar);
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -206,12 +189,10 @@ int main(int argc, char** argv) {
 
     CoInitialize(nullptr);  // the proxies of other processes call in through this thread's loop
     stallRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (shape.tree == "chromium")
-        buildChromiumTree(shape);
-    else if (shape.tree == "firefox-today")
-        buildFirefoxTodayTree(shape);
+    if (shape.tree == "firefox")
+        buildTree(shape.withAddress, shape.address, shape.textValue);
     else
-        buildFirefoxTree(shape.withAddress, shape.address, shape.textValue);
+        buildTodayTree(shape);
 
     window_commands::Options options;
     options.windowProc = windowProc;
