@@ -1,7 +1,8 @@
 // Identification and browser address costs: the time of one new-window report, made in this
-// process by Lookout's own monitor step (process, modules, long path, version resource, title,
-// classification, address reader, record) against windows of other processes. The record goes
-// to NUL; the step's result is checked against what each window must give.
+// process by Lookout's own monitor step (process, image path, long path, version resource,
+// title, classification, address reader, record) against windows of other processes, and of
+// identification alone for a known and for a new process. The record goes to NUL; the step's
+// result is checked against what each window must give.
 //   bench_report.exe [--reports N] [--firefox-reports N] [--dde-first N] [--new-processes N]
 #include <windows.h>
 
