@@ -1,9 +1,8 @@
-// Windows that the module list cannot name: processes that resist inspection, executables at
-// paths the ANSI code page cannot hold, and the frames of packaged apps.
+// Windows whose process is more than it seems: processes that resist inspection of their
+// memory, and the frames of packaged apps.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "e2e/driver.h"
 
@@ -39,48 +38,6 @@ TEST(Identification, ProcessesThatResistInspectionAreReportedAtEverySwitch) {
         expected += recordOf[next];
     }
     EXPECT_EQ(lookout.output(), expected);
-}
-
-// The path comes whole however long it is, and the description is read whatever characters the
-// path holds; characters the code page lacks arrive as "?".
-TEST(Identification, LongAndCyrillicPathsAreReportedWithTheirDescription) {
-    std::wstring root = L"C:\\lookout-long-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                        std::to_wstring(GetTickCount());
-    std::vector<std::wstring> folders{root};
-    while (folders.back().size() < 270)
-        folders.push_back(folders.back() + L"\\A folder with a long name");
-    for (const std::wstring& folder : folders)
-        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
-    const std::wstring longExe = folders.back() + L"\\Long Window.exe";
-    const std::wstring cyrillicFolder =
-        e2e::widen(e2e::freshTempDir("wide")) + L"\\\x041f\x0430\x043f\x043a\x0430";
-    const std::wstring cyrillicExe = cyrillicFolder + L"\\testwin.exe";
-    ASSERT_TRUE(CreateDirectoryW(cyrillicFolder.c_str(), nullptr));
-    const std::wstring source = e2e::widen(e2e::binPath("testwin_ver.exe"));
-    ASSERT_TRUE(CopyFileW(source.c_str(), (L"\\\\?\\" + longExe).c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(source.c_str(), cyrillicExe.c_str(), FALSE));
-    {
-        // Wine starts an executable this deep only through its short path.
-        std::wstring shortPath(32768, L'\0');
-        shortPath.resize(GetShortPathNameW((L"\\\\?\\" + longExe).c_str(), &shortPath[0], 32768));
-        e2e::TestWindows deep(shortPath);
-        e2e::TestWindows cyrillic(cyrillicExe);
-        HWND d = deep.create("LookoutDeep", "Deep");
-        HWND r = cyrillic.create("LookoutCyrillic", "Cyrillic");
-        deep.show(d);
-        e2e::Lookout lookout;
-        ASSERT_TRUE(lookout.waitForRecords(1));
-        cyrillic.show(r);
-        ASSERT_TRUE(lookout.waitForRecords(2));
-        std::string cyrillicPath = e2e::narrow(cyrillicExe);
-        EXPECT_EQ(cyrillicPath.substr(cyrillicPath.size() - 18), "\\?????\\testwin.exe");
-        EXPECT_EQ(lookout.output(),
-                  appRecord(e2e::narrow(longExe), "Lookout Test Window", "Deep") +
-                      appRecord(cyrillicPath, "Lookout Test Window", "Cyrillic"));
-    }
-    DeleteFileW((L"\\\\?\\" + longExe).c_str());
-    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-        RemoveDirectoryW((L"\\\\?\\" + *folder).c_str());
 }
 
 // A packaged app's window is a frame of ApplicationFrameHost.exe holding the app's own window,

@@ -5,16 +5,11 @@
 //                                                   already has (such as Edit) is used as it is
 //   showhang <hwnd> <ms>         -> "ok"          show and bring to the foreground, then stop
 //                                                   pumping for <ms> before anything else runs
-//   deny <hex mask>              -> "ok"          deny Everyone those access rights on this
-//                                                   process (as an elevated process looks to a
-//                                                   normal user's); "deny 0" allows them again
-//   loopmodules                  -> "ok"          point the first entry of this process's loader
-//                                                   list at itself, so that a walk of the list
-//                                                   from outside never ends; send it after a
-//                                                   window of this process has been shown
+//   deny <hex mask>              -> "ok"          deny Everyone those rights on this process
+//   loopmodules                  -> "ok"          loop this process's loader list (send it after
+//                                                   a window of it has been shown)
 //   churn                        -> "ok"          load and free a DLL in a loop on a thread
 #include <windows.h>
-#include <aclapi.h>
 #include <sddl.h>
 #include <winternl.h>
 
@@ -38,41 +33,24 @@ void registerChildClass(const std::string& className) {
     window_commands::registerClass(className, DefWindowProcA);
 }
 
-bool setOwnAccess(unsigned long deniedMask) {
-    std::string sddl = "D:";
-    if (deniedMask) {
-        char deny[32];
-        wsprintfA(deny, "(D;;0x%lx;;;WD)", deniedMask);
-        sddl += deny;
-    }
-    sddl += "(A;;GA;;;WD)";
+// Denies Everyone the rights of `hexMask` on this process, as an elevated process looks to a
+// normal user's; "0" denies nothing.
+bool denyOwnAccess(const std::string& hexMask) {
+    const std::string deny = hexMask == "0" ? "" : "(D;;0x" + hexMask + ";;;WD)";
+    const std::string sddl = "D:" + deny + "(A;;GA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                               &descriptor, nullptr))
         return false;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
-    DWORD result = SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
-                                   DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
+    BOOL set = SetKernelObjectSecurity(GetCurrentProcess(), DACL_SECURITY_INFORMATION, descriptor);
     LocalFree(descriptor);
-    return result == ERROR_SUCCESS;
+    return set != FALSE;
 }
 
-// The loader's own lookups walk the same list, so anything this process loads afterwards would
-// loop too: what showing a window loads on first use must be loaded already. The list is put
-// back at exit, so that the process can end.
-LIST_ENTRY* loopedEntry = nullptr;
-LIST_ENTRY* loopedEntryNext = nullptr;
-
-void restoreModuleList() {
-    if (loopedEntry) loopedEntry->Flink = loopedEntryNext;
-}
-
+// Points the first entry of this process's loader list at itself. The loader's own lookups walk
+// the same list, so what the process loads afterwards would loop too; it is put back at exit.
 void loopModuleList() {
-    // The loader data as laid out on 64-bit Windows: the load-order list follows the length,
-    // the initialised flag and a handle.
-    struct LoaderData {
+    struct LoaderData {  // as laid out on 64-bit Windows
         ULONG length;
         BOOLEAN initialized;
         PVOID ssHandle;
@@ -81,34 +59,29 @@ void loopModuleList() {
     PROCESS_BASIC_INFORMATION basic = {};
     NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
                               nullptr);
-    auto* loader = reinterpret_cast<LoaderData*>(basic.PebBaseAddress->Ldr);
-    loopedEntry = loader->inLoadOrder.Flink;
-    loopedEntryNext = loopedEntry->Flink;
-    std::atexit(restoreModuleList);
-    loopedEntry->Flink = loopedEntry;
+    static LIST_ENTRY* const first =
+        reinterpret_cast<LoaderData*>(basic.PebBaseAddress->Ldr)->inLoadOrder.Flink;
+    static LIST_ENTRY* const next = first->Flink;
+    std::atexit([] { first->Flink = next; });
+    first->Flink = first;
 }
 
 DWORD WINAPI churnLibraries(void*) {
-    for (;;) {
-        HMODULE library = LoadLibraryA("dbghelp.dll");
-        if (library) FreeLibrary(library);
-    }
+    for (;;) FreeLibrary(LoadLibraryA("dbghelp.dll"));
 }
 
 bool childCommands(const std::string& verb, std::istringstream& in) {
     if (verb == "deny") {
-        unsigned long mask = 0;
-        in >> std::hex >> mask;
-        reply(setOwnAccess(mask) ? "ok" : "error " + std::to_string(GetLastError()));
+        std::string hexMask;
+        in >> hexMask;
+        reply(denyOwnAccess(hexMask) ? "ok" : "error " + std::to_string(GetLastError()));
         return true;
     }
-    if (verb == "loopmodules") {
-        loopModuleList();
-        reply("ok");
-        return true;
-    }
-    if (verb == "churn") {
-        CloseHandle(CreateThread(nullptr, 0, churnLibraries, nullptr, 0, nullptr));
+    if (verb == "loopmodules" || verb == "churn") {
+        if (verb == "loopmodules")
+            loopModuleList();
+        else
+            CloseHandle(CreateThread(nullptr, 0, churnLibraries, nullptr, 0, nullptr));
         reply("ok");
         return true;
     }

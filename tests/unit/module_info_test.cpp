@@ -89,15 +89,12 @@ TEST(ProcessCache, KnowsAProcessByIdAndCreationTimeAndKeepsTheRecentlyUsed) {
     ProcessCache cache;
     cache.remember({10, 111}, ProcessImage{L"first", {}, {}});
     EXPECT_EQ(cache.find({10, 222}), nullptr);
-    ASSERT_NE(cache.find({10, 111}), nullptr);
-    EXPECT_EQ(cache.find({10, 111})->imagePath, L"first");
     for (DWORD id = 100; id < 100 + ProcessCache::kLimit; ++id) {
         cache.remember({id, 1}, ProcessImage{L"other", {}, {}});
         cache.find({10, 111});
     }
-    EXPECT_NE(cache.find({10, 111}), nullptr);
+    EXPECT_EQ(cache.find({10, 111})->imagePath, L"first");
     EXPECT_EQ(cache.find({100, 1}), nullptr);
-    EXPECT_NE(cache.find({101, 1}), nullptr);
 }
 
 std::string ownLongPath() {
