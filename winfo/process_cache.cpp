@@ -26,5 +26,6 @@ bool processCreationTime(HANDLE process, std::uint64_t& time) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
     time = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
-    return true;
+    // A time of 0 tells one process from no other: such a process is not kept.
+    return time != 0;
 }

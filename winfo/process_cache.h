@@ -39,5 +39,5 @@ private:
     std::uint64_t uses_ = 0;
 };
 
-// The creation time of `process` as a key part; false when it cannot be read.
+// The creation time of `process` as a key part; false when it cannot be read or is 0.
 bool processCreationTime(HANDLE process, std::uint64_t& time);
