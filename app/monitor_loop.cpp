@@ -29,7 +29,10 @@ void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& ou
         logMessage("Foreground Window Process ID %d", 0);
         return;
     }
+    identifyAndReport(state, window, out);
+}
 
+void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& out) {
     // Reset first: the call leaves the id untouched for a window that has just gone, and the
     // previous window's process must not be reported in its place.
     state.processId = 0;
@@ -53,7 +56,13 @@ void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& ou
 void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out) {
     if (!titleCheckDue(state.lastTitleCheck, now)) return;
     state.lastTitleCheck = now;
-    if (!window || !state.appIsCurrent) return;
+    if (!window) return;
+    // A window whose identification failed is tried again at every title check while it stays
+    // in front, so that a failure that passes does not hide it for as long as it is there.
+    if (!state.appIsCurrent) {
+        identifyAndReport(state, window, out);
+        return;
+    }
     std::string title = GetWindowTitle(window);
     if (title == state.app.title) return;
     logMessage("Title is changed - send new data");

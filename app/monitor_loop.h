@@ -18,9 +18,9 @@ struct MonitorState {
     AppRecord app;
     SiteRecord site;
     HWND ddeWindow = nullptr;
-    // Whether `app` describes lastWindow. A window that could not be identified is not
-    // reported, not even when its title changes, so no record joins another window's path
-    // with its title.
+    // Whether `app` describes lastWindow. A window that could not be identified is identified
+    // again at each title check instead of having its title compared, so no record joins
+    // another window's path with its title; it is reported once identification succeeds.
     bool appIsCurrent = false;
 };
 
@@ -29,11 +29,13 @@ struct MonitorState {
 bool titleCheckDue(std::uint32_t lastTitleCheck, std::uint32_t now);
 
 // One poll after the sleep: the new-window steps when `foreground` differs from the last window,
-// otherwise the title check at tick `now`.
+// otherwise the title check at tick `now` (which identifies again a window not identified yet).
 void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t now,
                           lookout::RecordSink& out);
 
 void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& out);
+// Identifies `window` into state.app and reports it; nothing when identification fails.
+void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& out);
 void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out);
 void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out);
 

@@ -1,8 +1,10 @@
 // Identification and browser address costs: the time of one new-window report, made in this
-// process by Lookout's own monitor step (process, modules, long path, version resource, title,
-// classification, address reader, record) against windows of other processes. The record goes
-// to NUL; the step's result is checked against what each window must give.
+// process by Lookout's own monitor step (process, image path, long path, version resource,
+// title, classification, address reader, record) against windows of other processes, and of
+// identification alone for a known and for a new process. The record goes to NUL; the step's
+// result is checked against what each window must give.
 //   bench_report.exe [--reports N] [--firefox-reports N] [--dde-first N] [--today-first N]
+//                    [--new-processes N]
 #include <windows.h>
 
 #include <cstdio>
@@ -28,7 +30,6 @@
 #include "winfo/window_query.h"
 
 #include <objbase.h>
-#include <psapi.h>
 
 namespace {
 
@@ -190,6 +191,7 @@ int run(const bench::Options& options) {
     const int ddeFirst = options.number("--dde-first", 40);
     const int firefoxReports = options.number("--firefox-reports", 40);
     const int todayFirst = options.number("--today-first", 20);
+    const int newProcesses = options.number("--new-processes", 20);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen("NUL", "wb"), std::fclose);
     if (!out) {
         std::printf("error: cannot open NUL\n");
@@ -227,34 +229,62 @@ int run(const bench::Options& options) {
                                 state.app.modulePath == "com.example.BenchMain --soak";
                      }));
 
-    // Where an application's report spends its time, call by call.
+    // Identification alone: of a window of a process seen before, and of each of new processes.
     DWORD processId = withVersion.pid();
+    const std::string exe = withVersion.exePath();
     AppRecord app;
+    Measured knownProcess{"GetModuleInfo, known process", "identify_known", {}, 0};
+    for (int index = 0; index < kWarmupReports + reports; ++index) {
+        double start = bench::nowMs();
+        DWORD result = GetModuleInfo(processId, versioned, app);
+        double elapsed = bench::nowMs() - start;
+        if (index < kWarmupReports) continue;
+        knownProcess.samples.push_back(elapsed);
+        knownProcess.wrong += result != 0 || app.modulePath != exe || app.title != "Identify me";
+    }
+    identification.push_back(std::move(knownProcess));
+    Measured fresh{"GetModuleInfo, new process", "identify_new", {}, 0};
+    for (int index = 0; index < newProcesses; ++index) {
+        e2e::TestWindows process("testwin_ver.exe");
+        HWND window = process.create("BenchIdentifyNew", "New process");
+        double start = bench::nowMs();
+        DWORD result = GetModuleInfo(process.pid(), window, app);
+        fresh.samples.push_back(bench::nowMs() - start);
+        fresh.wrong += result != 0 || app.modulePath != exe || app.title != "New process";
+    }
+    identification.push_back(std::move(fresh));
+
+    // Where an application's report spends its time, call by call.
+    const std::wstring wideExe(exe.begin(), exe.end());  // the build folder's path is ASCII
     std::vector<Measured> parts;
     parts.push_back(timeCall("GetModuleInfo", reports / 2,
                              [&] { GetModuleInfo(processId, versioned, app); }));
-    parts.push_back(timeCall("  GetVersionInfo", reports / 2,
-                             [&] { GetVersionInfo(withVersion.exePath()); }));
+    parts.push_back(timeCall("  GetVersionInfo", reports / 2, [&] { GetVersionInfo(wideExe); }));
     parts.push_back(timeCall("  GetWindowClassName", reports / 2,
                              [&] { GetWindowClassName(versioned); }));
     parts.push_back(timeCall("  GetWindowTitle", reports / 2, [&] { GetWindowTitle(versioned); }));
     parts.push_back(timeCall("isBrowserWindow", reports / 2, [&] { isBrowserWindow(versioned); }));
     // The system calls underneath, as Wine serves them.
-    std::string exe = withVersion.exePath();
-    parts.push_back(timeCall("  (OpenProcess, EnumProcessModules)", reports / 2, [&] {
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-        HMODULE modules[64];
-        DWORD bytes = 0;
-        if (process) EnumProcessModules(process, modules, sizeof modules, &bytes);
+    parts.push_back(timeCall("  (OpenProcess, GetProcessTimes)", reports / 2, [&] {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        FILETIME created, exited, kernel, user;
+        if (process) GetProcessTimes(process, &created, &exited, &kernel, &user);
         if (process) CloseHandle(process);
     }));
-    parts.push_back(timeCall("  (GetLongPathNameA)", reports / 2, [&] {
-        char longPath[MAX_PATH];
-        GetLongPathNameA(exe.c_str(), longPath, MAX_PATH);
+    parts.push_back(timeCall("  (QueryFullProcessImageNameW)", reports / 2, [&] {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        std::wstring path(32768, L'\0');
+        DWORD size = 32768;
+        if (process) QueryFullProcessImageNameW(process, 0, &path[0], &size);
+        if (process) CloseHandle(process);
     }));
-    parts.push_back(timeCall("  (GetFileVersionInfoSizeA)", reports / 2, [&] {
+    parts.push_back(timeCall("  (GetLongPathNameW)", reports / 2, [&] {
+        std::wstring longPath(32768, L'\0');
+        GetLongPathNameW(wideExe.c_str(), &longPath[0], 32768);
+    }));
+    parts.push_back(timeCall("  (GetFileVersionInfoSizeW)", reports / 2, [&] {
         DWORD handle = 0;
-        GetFileVersionInfoSizeA(exe.c_str(), &handle);
+        GetFileVersionInfoSizeW(wideExe.c_str(), &handle);
     }));
     parts.push_back(timeCall("SendAppRecord", reports / 2, [&] { SendAppRecord(app, sink); }));
 

@@ -2,13 +2,15 @@
 
 #include <utility>
 
+#include "winfo/image_path.h"
 #include "winfo/version_info.h"
 
 DescriptionCache::DescriptionCache(Reader read) : read_(std::move(read)) {}
 
-std::string DescriptionCache::describe(const std::string& path) {
+std::string DescriptionCache::describe(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA file;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file)) return read_(path);
+    if (!GetFileAttributesExW(fileApiPath(path).c_str(), GetFileExInfoStandard, &file))
+        return read_(path);
     auto known = known_.find(path);
     if (known != known_.end() && sameFile(known->second, file)) return known->second.description;
     std::string description = read_(path);
@@ -22,7 +24,7 @@ bool DescriptionCache::sameFile(const Known& known, const WIN32_FILE_ATTRIBUTE_D
            known.sizeHigh == file.nFileSizeHigh && known.sizeLow == file.nFileSizeLow;
 }
 
-std::string describeExecutable(const std::string& path) {
+std::string describeExecutable(const std::wstring& path) {
     // Never destroyed: the exit of the process must not free it under a monitor thread that is
     // still using it.
     static DescriptionCache* const cache = new DescriptionCache(GetVersionInfo);

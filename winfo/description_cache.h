@@ -12,7 +12,7 @@
 
 class DescriptionCache {
 public:
-    using Reader = std::function<std::string(const std::string& path)>;
+    using Reader = std::function<std::string(const std::wstring& path)>;
 
     // Executables kept at most; a long run across many of them starts afresh past this.
     static constexpr std::size_t kLimit = 256;
@@ -20,9 +20,9 @@ public:
     // `read` gives the description of a file, as GetVersionInfo does.
     explicit DescriptionCache(Reader read);
 
-    // The description of the executable at `path`, by path as the process list gives it. A file
-    // whose attributes cannot be read is read every time.
-    std::string describe(const std::string& path);
+    // The description of the executable at `path`. A file whose attributes cannot be read is
+    // read every time.
+    std::string describe(const std::wstring& path);
 
 private:
     struct Known {
@@ -34,8 +34,8 @@ private:
     static bool sameFile(const Known& known, const WIN32_FILE_ATTRIBUTE_DATA& file);
 
     Reader read_;
-    std::map<std::string, Known> known_;
+    std::map<std::wstring, Known> known_;
 };
 
 // GetVersionInfo through the program's one cache, which lives as long as the process.
-std::string describeExecutable(const std::string& path);
+std::string describeExecutable(const std::wstring& path);

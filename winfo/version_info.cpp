@@ -5,64 +5,74 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "util/unique_handle.h"
+#include "winfo/image_path.h"
+#include "winfo/record_text.h"
 
 namespace {
 
 constexpr int kSubBlockSize = 520;
 constexpr char kDescriptionKey[] = "FileDescription";
+constexpr wchar_t kDescriptionKeyWide[] = L"FileDescription";
 
 struct Translation {
     WORD language;
     WORD codePage;
 };
 
-// Copies the description of every translation in table order, so the last one found wins.
-bool readDescription(const void* block, const std::string& path, char* description) {
+// The description of every translation in table order, so the last one found wins.
+bool readDescription(const void* block, const std::string& shownPath, std::wstring& description) {
     Translation* table = nullptr;
     UINT tableBytes = 0;
-    if (!VerQueryValueA(block, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&table),
+    if (!VerQueryValueW(block, L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&table),
                         &tableBytes))
         tableBytes = 0;
     bool found = false;
     for (UINT entry = 0; entry < tableBytes / sizeof(Translation); ++entry) {
-        char subBlock[kSubBlockSize];
-        wsprintfA(subBlock, "\\StringFileInfo\\%04x%04x\\FileDescription", table[entry].language,
+        wchar_t subBlock[kSubBlockSize];
+        wsprintfW(subBlock, L"\\StringFileInfo\\%04x%04x\\FileDescription", table[entry].language,
                   table[entry].codePage);
-        char* value = nullptr;
+        wchar_t* value = nullptr;
         UINT valueSize = 0;
-        if (!VerQueryValueA(block, subBlock, reinterpret_cast<void**>(&value), &valueSize))
+        if (!VerQueryValueW(block, subBlock, reinterpret_cast<void**>(&value), &valueSize))
             continue;
-        char query[kSubBlockSize];
-        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", table[entry].language,
-                  table[entry].codePage, kDescriptionKey);
-        if (VerQueryValueA(block, query, reinterpret_cast<void**>(&value), &valueSize)) found = true;
-        FormatString(description, kDescriptionBufferSize, "%s", value);
-        logMessage("Extracted file version from file '%s' (section '%s'): %s", path.c_str(),
-                   kDescriptionKey, description);
+        wchar_t query[kSubBlockSize];
+        wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", table[entry].language,
+                  table[entry].codePage, kDescriptionKeyWide);
+        if (VerQueryValueW(block, query, reinterpret_cast<void**>(&value), &valueSize))
+            found = true;
+        // The size counts characters; the text ends at its NUL, or at the size.
+        description.assign(value, value ? wcsnlen(value, valueSize) : 0);
+        logMessage("Extracted file version from file '%s' (section '%s'): %s", shownPath.c_str(),
+                   kDescriptionKey,
+                   recordText(description, kDescriptionBufferSize - 1).c_str());
     }
     return found;
 }
 
 }  // namespace
 
-std::string GetVersionInfo(const std::string& path) {
+std::string GetVersionInfo(const std::wstring& path) {
     traceFunction("GetVersionInfo");
-    char description[kDescriptionBufferSize] = {};
+    const std::string shownPath = recordText(path);
+    const std::wstring filePath = fileApiPath(path);
+    std::wstring description;
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    DWORD size = GetFileVersionInfoSizeW(filePath.c_str(), &handle);
     if (size == 0) {
         logMessage("Failed to extract version information from file '%s' (section '%s')",
-                   path.c_str(), kDescriptionKey);
+                   shownPath.c_str(), kDescriptionKey);
     } else {
         lookout::unique_hglobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
         lookout::global_lock<void> block(memory.get());
-        if (block && GetFileVersionInfoA(path.c_str(), handle, size, block.get()))
-            readDescription(block.get(), path, description);
+        if (block && GetFileVersionInfoW(filePath.c_str(), handle, size, block.get()))
+            readDescription(block.get(), shownPath, description);
     }
-    if (lstrlenA(description) <= 0) return "-";
-    return description;
+    std::string text = recordText(description, kDescriptionBufferSize - 1);
+    if (text.empty()) return "-";
+    return text;
 }
 
 int FormatString(char* buffer, std::size_t size, const char* format, ...) {

@@ -8,9 +8,10 @@
 
 constexpr std::size_t kDescriptionBufferSize = 260;
 
-// The "FileDescription" of the executable at `path` (the last translation that has one), cut to
-// 259 bytes; "-" when there is none.
-std::string GetVersionInfo(const std::string& path);
+// The "FileDescription" of the executable at `path` (the last translation that has one) as the
+// record carries it, cut to 259 bytes; "-" when there is none. The file is read through its
+// UTF-16 path, so any path the system can name works.
+std::string GetVersionInfo(const std::wstring& path);
 
 // printf-style formatting into `buffer` of `size` bytes, cut to fit; returns the bytes written.
 int FormatString(char* buffer, std::size_t size, const char* format, ...)

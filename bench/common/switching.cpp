@@ -8,7 +8,7 @@ namespace bench {
 SwitchResult switchTo(LookoutProcess& lookout, HWND window, DWORD deadlineMs) {
     SwitchResult result;
     std::size_t before = lookout.recordCount();
-    double start = nowMs();
+    double start = result.startMs = nowMs();
     SetForegroundWindow(window);
     result.arrived = lookout.waitForRecords(before + 1, deadlineMs);
     if (!result.arrived) return result;

@@ -12,7 +12,8 @@ namespace bench {
 
 struct SwitchResult {
     bool arrived = false;
-    double latencyMs = 0;  // from just before SetForegroundWindow to the record's last byte
+    double startMs = 0;    // just before SetForegroundWindow (bench::nowMs)
+    double latencyMs = 0;  // from startMs to the record's last byte
     std::string record;
 };
 

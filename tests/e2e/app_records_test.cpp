@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "e2e/driver.h"
 
@@ -28,30 +29,49 @@ TEST(AppRecords, SwitchABAGivesThreeRecordsByteForByte) {
     EXPECT_EQ(lookout.output().find('\r'), std::string::npos);
 }
 
+// A path comes long and whole at any length, and the description is read whatever characters
+// the path holds; characters the code page lacks arrive as "?".
 TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
     // At the root of C:, away from the many test folders in %TEMP%: Wine's hashed 8.3 names of
     // many siblings with a common prefix can collide.
-    std::string root = "C:\\lookout-short-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(GetTickCount());
-    std::string folder = root + "\\A Folder With A Long Name";
-    std::string longPath = folder + "\\Two Translations Window.exe";
-    ASSERT_TRUE(CreateDirectoryA(root.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), longPath);
-    char shortPath[MAX_PATH] = {};
-    ASSERT_NE(GetShortPathNameA(longPath.c_str(), shortPath, MAX_PATH), 0u);
-    ASSERT_NE(std::string(shortPath), longPath);
+    std::vector<std::wstring> folders{L"C:\\lookout-short-" +
+                                      std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                      std::to_wstring(GetTickCount())};
+    while (folders.back().size() < MAX_PATH)
+        folders.push_back(folders.back() + L"\\A Folder With A Long Name");
+    for (const std::wstring& folder : folders)
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
+    const std::wstring longPath = L"\\\\?\\" + folders.back() + L"\\Two Translations Window.exe";
+    const std::wstring cyrillic =
+        e2e::widen(e2e::freshTempDir("cyrillic")) + L"\\\x041f\x0430\x043f\x043a\x0430";
+    ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), nullptr));
+    const std::wstring source = e2e::widen(e2e::binPath("testwin_two.exe"));
+    ASSERT_TRUE(CopyFileW(source.c_str(), longPath.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(longPath.c_str(), (cyrillic + L"\\testwin.exe").c_str(), FALSE));
+    std::wstring shortPath(32768, L'\0');
+    shortPath.resize(GetShortPathNameW(longPath.c_str(), &shortPath[0], 32768));
+    ASSERT_LT(shortPath.size(), MAX_PATH);
     {
-        e2e::TestWindows windows(shortPath);
-        HWND window = windows.create("LookoutShortPath", "Started short");
-        windows.show(window);
+        // Wine starts an executable this deep only from its short path given apart.
+        e2e::TestWindows deep(shortPath);
+        e2e::TestWindows other(cyrillic + L"\\testwin.exe");
+        HWND window = deep.create("LookoutShortPath", "Started short");
+        HWND second = other.create("LookoutCyrillic", "Cyrillic");
+        deep.show(window);
         e2e::Lookout lookout;
         ASSERT_TRUE(lookout.waitForRecords(1));
-        EXPECT_EQ(lookout.records()[0], appRecord(longPath, "Zweite Beschreibung", "Started short"));
+        other.show(second);
+        ASSERT_TRUE(lookout.waitForRecords(2));
+        std::string cyrillicPath = other.exePath();
+        EXPECT_EQ(cyrillicPath.substr(cyrillicPath.size() - 18), "\\?????\\testwin.exe");
+        EXPECT_EQ(lookout.output(),
+                  appRecord(e2e::narrow(longPath.substr(4)), "Zweite Beschreibung",
+                            "Started short") +
+                      appRecord(cyrillicPath, "Zweite Beschreibung", "Cyrillic"));
     }
-    DeleteFileA(longPath.c_str());
-    RemoveDirectoryA(folder.c_str());
-    RemoveDirectoryA(root.c_str());
+    DeleteFileW(longPath.c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        RemoveDirectoryW((L"\\\\?\\" + *folder).c_str());
 }
 
 TEST(AppRecords, DesktopClassesReportTheWordDesktop) {

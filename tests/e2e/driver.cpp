@@ -42,6 +42,23 @@ long linuxKill(long unixPid, long signal) {
 
 }  // namespace
 
+std::wstring widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                     &wide[0], static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return wide;
+}
+
+std::string narrow(const std::wstring& text) {
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &bytes[0], length,
+                        nullptr, nullptr);
+    return bytes;
+}
+
 std::string toHex(const std::string& text) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;
@@ -191,7 +208,11 @@ std::vector<std::string> splitRecords(const std::string& stream) {
 
 // ---- ChildProcess ----
 
-ChildProcess::ChildProcess(const std::string& commandLine, bool pipeStdin) {
+ChildProcess::ChildProcess(const std::string& commandLine, bool pipeStdin)
+    : ChildProcess(widen(commandLine), pipeStdin, std::wstring()) {}
+
+ChildProcess::ChildProcess(const std::wstring& commandLine, bool pipeStdin,
+                           const std::wstring& applicationName) {
     SECURITY_ATTRIBUTES plain = {sizeof plain, nullptr, FALSE};
     HANDLE stdoutWrite = nullptr, stdinRead = nullptr;
     if (!CreatePipe(&stdoutRead_, &stdoutWrite, &plain, 1 << 16)) fail("CreatePipe");
@@ -203,27 +224,28 @@ ChildProcess::ChildProcess(const std::string& commandLine, bool pipeStdin) {
     }
     HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &plain,
                              OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = stdinRead;
     startup.hStdOutput = stdoutWrite;
     startup.hStdError = nul;
-    std::string mutableLine = commandLine;
+    std::wstring mutableLine = commandLine;
     BOOL created;
     {
         std::lock_guard<std::mutex> lock(spawnMutex);
         for (HANDLE h : {stdinRead, stdoutWrite, nul})
             SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        created = CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                 nullptr, &startup, &info_);
+        created = CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
+                                 &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &startup, &info_);
         for (HANDLE h : {stdinRead, stdoutWrite, nul}) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
     }
     DWORD error = GetLastError();
     for (HANDLE h : {stdinRead, stdoutWrite, nul}) CloseHandle(h);
     if (!created) {
         SetLastError(error);
-        fail("cannot start " + commandLine);
+        fail("cannot start " + narrow(commandLine));
     }
 }
 
@@ -341,6 +363,15 @@ TestWindows::TestWindows(const std::string& exeName, const std::vector<std::stri
     std::string commandLine = quote(exePath_);
     for (const std::string& arg : args) commandLine += " " + arg;
     child_ = std::make_unique<ChildProcess>(commandLine, true);
+    waitUntilReady();
+}
+
+TestWindows::TestWindows(const std::wstring& exePath) : exePath_(narrow(exePath)) {
+    child_ = std::make_unique<ChildProcess>(L"\"" + exePath + L"\"", true, exePath);
+    waitUntilReady();
+}
+
+void TestWindows::waitUntilReady() {
     std::string ready = readLine(kDefaultDeadlineMs);
     if (ready.rfind("ready ", 0) != 0) throw std::runtime_error("test window: " + ready);
     pid_ = static_cast<DWORD>(std::strtoul(ready.c_str() + 6, nullptr, 10));
@@ -358,7 +389,9 @@ std::string TestWindows::readLine(DWORD deadlineMs) {
     for (;;) {
         std::size_t newline = pending_.find('\n');
         if (newline != std::string::npos) {
-            std::string line = pending_.substr(0, newline);
+            // The programs write their answers in text mode: CR LF.
+            std::size_t end = newline > 0 && pending_[newline - 1] == '\r' ? newline - 1 : newline;
+            std::string line = pending_.substr(0, end);
             pending_.erase(0, newline + 1);
             return line;
         }

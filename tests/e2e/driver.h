@@ -34,6 +34,10 @@ std::string appRecord(const std::string& path, const std::string& description,
                       const std::string& title);
 std::string siteRecord(const std::string& url, const std::string& title, const std::string& path);
 
+// Text of the ANSI code page as UTF-16, and back (characters the code page lacks become "?").
+std::wstring widen(const std::string& text);
+std::string narrow(const std::wstring& text);
+
 // The text as lower-case hex, two digits a byte (how test programs take arbitrary bytes).
 std::string toHex(const std::string& text);
 // The items of a stream or record: the texts between its "$" bytes, each without its "$".
@@ -60,6 +64,9 @@ class ChildProcess {
 public:
     // stdin is a pipe when `pipeStdin`, else NUL; stdout is a pipe; stderr is NUL.
     ChildProcess(const std::string& commandLine, bool pipeStdin);
+    // The same with a UTF-16 command line and, unless empty, the executable's path given apart.
+    ChildProcess(const std::wstring& commandLine, bool pipeStdin,
+                 const std::wstring& applicationName);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -122,6 +129,9 @@ public:
     // its command line.
     explicit TestWindows(const std::string& exeName = "testwin_ver.exe",
                          const std::vector<std::string>& args = {});
+    // A copy at a path that the ANSI code page cannot show or that is too long for it; exePath()
+    // is then that path in the ANSI code page.
+    explicit TestWindows(const std::wstring& exePath);
     ~TestWindows();
 
     DWORD pid() const { return pid_; }
@@ -149,6 +159,7 @@ public:
     std::string command(const std::string& line);
 
 private:
+    void waitUntilReady();
     std::string readLine(DWORD deadlineMs);
 
     std::string exePath_;

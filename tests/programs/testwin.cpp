@@ -5,8 +5,15 @@
 //                                                   already has (such as Edit) is used as it is
 //   showhang <hwnd> <ms>         -> "ok"          show and bring to the foreground, then stop
 //                                                   pumping for <ms> before anything else runs
+//   deny <hex mask>              -> "ok"          deny Everyone those rights on this process
+//   loopmodules                  -> "ok"          loop this process's loader list (send it after
+//                                                   a window of it has been shown)
+//   churn                        -> "ok"          load and free a DLL in a loop on a thread
 #include <windows.h>
+#include <sddl.h>
+#include <winternl.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
@@ -26,7 +33,58 @@ void registerChildClass(const std::string& className) {
     window_commands::registerClass(className, DefWindowProcA);
 }
 
+// Denies Everyone the rights of `hexMask` on this process, as an elevated process looks to a
+// normal user's; "0" denies nothing.
+bool denyOwnAccess(const std::string& hexMask) {
+    const std::string deny = hexMask == "0" ? "" : "(D;;0x" + hexMask + ";;;WD)";
+    const std::string sddl = "D:" + deny + "(A;;GA;;;WD)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return false;
+    BOOL set = SetKernelObjectSecurity(GetCurrentProcess(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    return set != FALSE;
+}
+
+// Points the first entry of this process's loader list at itself. The loader's own lookups walk
+// the same list, so what the process loads afterwards would loop too; it is put back at exit.
+void loopModuleList() {
+    struct LoaderData {  // as laid out on 64-bit Windows
+        ULONG length;
+        BOOLEAN initialized;
+        PVOID ssHandle;
+        LIST_ENTRY inLoadOrder;
+    };
+    PROCESS_BASIC_INFORMATION basic = {};
+    NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic,
+                              nullptr);
+    static LIST_ENTRY* const first =
+        reinterpret_cast<LoaderData*>(basic.PebBaseAddress->Ldr)->inLoadOrder.Flink;
+    static LIST_ENTRY* const next = first->Flink;
+    std::atexit([] { first->Flink = next; });
+    first->Flink = first;
+}
+
+DWORD WINAPI churnLibraries(void*) {
+    for (;;) FreeLibrary(LoadLibraryA("dbghelp.dll"));
+}
+
 bool childCommands(const std::string& verb, std::istringstream& in) {
+    if (verb == "deny") {
+        std::string hexMask;
+        in >> hexMask;
+        reply(denyOwnAccess(hexMask) ? "ok" : "error " + std::to_string(GetLastError()));
+        return true;
+    }
+    if (verb == "loopmodules" || verb == "churn") {
+        if (verb == "loopmodules")
+            loopModuleList();
+        else
+            CloseHandle(CreateThread(nullptr, 0, churnLibraries, nullptr, 0, nullptr));
+        reply("ok");
+        return true;
+    }
     if (verb == "child") {
         HWND parent = windowArg(in);
         std::string className, hexText;

@@ -6,6 +6,7 @@
 #include "winfo/description_cache.h"
 #include "winfo/desktop_class.h"
 #include "winfo/module_info.h"
+#include "winfo/process_cache.h"
 #include "winfo/version_info.h"
 
 namespace {
@@ -42,41 +43,58 @@ TEST(FormatString, CutsWhatDoesNotFitAndCountsWhatWasWritten) {
     EXPECT_STREQ(buffer, "0123456");
 }
 
+std::wstring binPath(const std::string& fileName) { return e2e::widen(e2e::binPath(fileName)); }
+
 TEST(GetVersionInfo, ReadsTheFileDescriptionOfOurTestExecutables) {
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_ver.exe")), "Lookout Test Window");
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_two.exe")), "Zweite Beschreibung")
+    EXPECT_EQ(GetVersionInfo(binPath("testwin_ver.exe")), "Lookout Test Window");
+    EXPECT_EQ(GetVersionInfo(binPath("testwin_two.exe")), "Zweite Beschreibung")
         << "of two translations, the last in the table wins";
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_plain.exe")), "-");
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("no-such-file.exe")), "-");
+    EXPECT_EQ(GetVersionInfo(binPath("testwin_plain.exe")), "-");
+    EXPECT_EQ(GetVersionInfo(binPath("no-such-file.exe")), "-");
 }
 
 TEST(GetVersionInfo, KeepsA259ByteDescriptionAndCutsALongerOne) {
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_259.exe")), std::string(258, 'D') + "9");
+    EXPECT_EQ(GetVersionInfo(binPath("testwin_259.exe")), std::string(258, 'D') + "9");
     std::string thirty;
     for (int i = 0; i < 30; ++i) thirty += "0123456789";
-    EXPECT_EQ(GetVersionInfo(e2e::binPath("testwin_300.exe")), thirty.substr(0, 259));
+    EXPECT_EQ(GetVersionInfo(binPath("testwin_300.exe")), thirty.substr(0, 259));
 }
 
 TEST(DescribeExecutable, ReadsAgainOnlyWhenTheFileChanged) {
     int reads = 0;
-    DescriptionCache cache([&reads](const std::string& path) {
+    DescriptionCache cache([&reads](const std::wstring& path) {
         ++reads;
         return GetVersionInfo(path);
     });
-    std::string path = e2e::freshTempDir("describe") + "\\described.exe";
-    e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), path);
+    std::string narrowPath = e2e::freshTempDir("describe") + "\\described.exe";
+    std::wstring path = e2e::widen(narrowPath);
+    e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), narrowPath);
     EXPECT_EQ(cache.describe(path), "Lookout Test Window");
     EXPECT_EQ(cache.describe(path), "Lookout Test Window");
     EXPECT_EQ(reads, 1) << "an unchanged file is read once";
     // Another executable under the same path: its own description, not the one read before.
-    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), path);
+    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), narrowPath);
     EXPECT_EQ(cache.describe(path), "Zweite Beschreibung");
-    e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), path);
+    e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), narrowPath);
     EXPECT_EQ(cache.describe(path), "-");
     EXPECT_EQ(reads, 3);
-    DeleteFileA(path.c_str());
+    DeleteFileA(narrowPath.c_str());
     EXPECT_EQ(cache.describe(path), "-") << "a file that is gone has no description";
-    EXPECT_EQ(describeExecutable(e2e::binPath("testwin_ver.exe")), "Lookout Test Window");
+    EXPECT_EQ(describeExecutable(binPath("testwin_ver.exe")), "Lookout Test Window");
+}
+
+// A process id the system hands on is another process; past the limit the entry used longest
+// ago goes, not one just used.
+TEST(ProcessCache, KnowsAProcessByIdAndCreationTimeAndKeepsTheRecentlyUsed) {
+    ProcessCache cache;
+    cache.remember({10, 111}, ProcessImage{L"first", {}, {}});
+    EXPECT_EQ(cache.find({10, 222}), nullptr);
+    for (DWORD id = 100; id < 100 + ProcessCache::kLimit; ++id) {
+        cache.remember({id, 1}, ProcessImage{L"other", {}, {}});
+        cache.find({10, 111});
+    }
+    EXPECT_EQ(cache.find({10, 111})->imagePath, L"first");
+    EXPECT_EQ(cache.find({100, 1}), nullptr);
 }
 
 std::string ownLongPath() {

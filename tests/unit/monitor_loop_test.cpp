@@ -89,6 +89,27 @@ TEST_F(MonitorSteps, AWindowThatCannotBeIdentifiedIsNeverReported) {
     EXPECT_EQ(out.content(), record("Window A"));
 }
 
+// A process that refuses even the limited query right, then grants it: its window is identified
+// again at each due title check, and reported at the first that succeeds.
+TEST_F(MonitorSteps, AWindowThatCouldNotBeIdentifiedIsReportedOnceItCanBe) {
+    e2e::TestWindows guarded("testwin_ver.exe");
+    HWND window = guarded.create("LookoutUnitGuarded", "Guarded");
+    ASSERT_EQ(guarded.command("deny 1410"), "ok");
+    state.lastTitleCheck = 0;
+    pollForegroundWindow(state, window, 100, out);
+    pollForegroundWindow(state, window, 1001, out);
+    EXPECT_EQ(out.content(), "");
+    ASSERT_EQ(guarded.command("deny 0"), "ok");
+    pollForegroundWindow(state, window, 1500, out);  // no title check due
+    EXPECT_EQ(out.content(), "");
+    const std::string reported =
+        e2e::appRecord(guarded.exePath(), "Lookout Test Window", "Guarded");
+    pollForegroundWindow(state, window, 2002, out);
+    EXPECT_EQ(out.content(), reported);
+    pollForegroundWindow(state, window, 3003, out);  // identified: only its title is compared
+    EXPECT_EQ(out.content(), reported);
+}
+
 TEST_F(MonitorSteps, TheDesktopIsReportedWithFixedWords) {
     unit::OwnWindow desktop("Progman", "Program Manager");
     pollForegroundWindow(state, desktop.get(), 100, out);
