@@ -44,6 +44,7 @@ void DDEServersList::sendDDERequest(HWND ddeWindow, HWND browserWindow,
         if (closed) return;
         hAwaitedServer = server;
         awaitedRequestPosted = false;
+        hDeliveredServer = nullptr;
     }
     // A release left by a reply that came after its requester had stopped waiting must not
     // answer this request.
@@ -157,6 +158,10 @@ void DDEServersList::getBrowserUrlInfo(HWND serverWindow, std::string& reply) {
         return;
     }
     reply = serverReplyMap[serverWindow];
+    if (serverWindow != hDeliveredServer) return;
+    hDeliveredServer = nullptr;
+    // Kept only for this copy when the server was dropped after it answered.
+    if (!conversations.count(serverWindow)) serverReplyMap.erase(serverWindow);
 }
 
 void DDEServersList::dropServer(HWND serverWindow) {
@@ -167,7 +172,7 @@ void DDEServersList::dropServer(HWND serverWindow) {
     }
     CriticalSectionLock lock(csReplies);
     conversations.erase(serverWindow);
-    serverReplyMap.erase(serverWindow);
+    if (serverWindow != hDeliveredServer) serverReplyMap.erase(serverWindow);
 }
 
 void DDEServersList::forgetGoneWindows() {
@@ -180,7 +185,9 @@ void DDEServersList::forgetGoneWindows() {
     for (auto entry = conversations.begin(); entry != conversations.end();)
         entry = IsWindow(entry->first) ? std::next(entry) : conversations.erase(entry);
     for (auto entry = serverReplyMap.begin(); entry != serverReplyMap.end();)
-        entry = IsWindow(entry->first) ? std::next(entry) : serverReplyMap.erase(entry);
+        entry = IsWindow(entry->first) || entry->first == hDeliveredServer
+                    ? std::next(entry)
+                    : serverReplyMap.erase(entry);
 }
 
 // ---- Receiving side: dispatch thread ----
@@ -230,6 +237,7 @@ void DDEServersList::onDataRecv(HWND serverWindow, const std::string& text) {
         if (awaited) {
             serverReplyMap[serverWindow] = text;
             hAwaitedServer = nullptr;
+            hDeliveredServer = serverWindow;
         }
     }
     if (!awaited) {

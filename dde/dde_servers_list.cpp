@@ -33,6 +33,7 @@ void DDEServersList::close() {
         serverReplyMap.clear();
         conversations.clear();
         hAwaitedServer = nullptr;
+        hDeliveredServer = nullptr;
     }
     CriticalSectionLock lock(csServers);
     browserServerMap.clear();

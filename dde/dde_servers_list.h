@@ -103,6 +103,10 @@ private:
     // posted: only the answer to that request releases the semaphore.
     HWND hAwaitedServer = nullptr;
     bool awaitedRequestPosted = false;
+    // The server whose answer was stored for the waiting request and not yet copied out: that
+    // reply stays even when the server is dropped in between (it may end its conversation right
+    // after answering).
+    HWND hDeliveredServer = nullptr;
     // The initiate under way: its application and topic atoms, null outside the broadcast.
     ATOM initiateApplication = 0;
     ATOM initiateTopic = 0;
