@@ -48,6 +48,20 @@ void dropGone(std::vector<Kept>& kept, std::vector<Kept>& dropped) {
     }
 }
 
+// Drops the entries of windows that have gone and takes the window's own entry out, with the
+// lock held; what was dropped is released by the caller once the lock is left.
+std::optional<AddressElement> takeLocked(KeptElements& elements, HWND window,
+                                         std::vector<Kept>& dropped) {
+    dropGone(elements.kept, dropped);
+    for (auto it = elements.kept.begin(); it != elements.kept.end(); ++it) {
+        if (it->window != window) continue;
+        std::optional<AddressElement> taken = std::move(it->element);
+        elements.kept.erase(it);
+        return taken;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void keepAddressElement(HWND window, AddressElement element) {
@@ -56,16 +70,11 @@ void keepAddressElement(HWND window, AddressElement element) {
     // Released once the lock is left (declared before its guard): releasing a browser's object
     // is a call to its process.
     std::vector<Kept> dropped;
+    std::optional<AddressElement> replaced;
     KeptElements& elements = keptElements();
     AcquireSRWLockExclusive(&elements.lock);
     auto unlock = lookout::scope_exit([&elements] { ReleaseSRWLockExclusive(&elements.lock); });
-    dropGone(elements.kept, dropped);
-    for (auto it = elements.kept.begin(); it != elements.kept.end(); ++it) {
-        if (it->window != window) continue;
-        dropped.push_back(std::move(*it));
-        elements.kept.erase(it);
-        break;
-    }
+    replaced = takeLocked(elements, window, dropped);
     if (elements.kept.size() >= kMaxKeptElements) {
         dropped.push_back(std::move(elements.kept.front()));
         elements.kept.erase(elements.kept.begin());
@@ -79,13 +88,7 @@ std::optional<AddressElement> takeAddressElement(HWND window) {
     KeptElements& elements = keptElements();
     AcquireSRWLockExclusive(&elements.lock);
     auto unlock = lookout::scope_exit([&elements] { ReleaseSRWLockExclusive(&elements.lock); });
-    dropGone(elements.kept, dropped);
-    for (auto it = elements.kept.begin(); it != elements.kept.end(); ++it) {
-        if (it->window != window) continue;
-        taken = std::move(it->element);
-        elements.kept.erase(it);
-        break;
-    }
+    taken = takeLocked(elements, window, dropped);
     return taken;
 }
 
