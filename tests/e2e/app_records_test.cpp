@@ -43,8 +43,8 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
     for (const std::wstring& folder : folders)
         ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
     const std::wstring longPath = L"\\\\?\\" + folders.back() + L"\\Two Translations Window.exe";
-    const std::wstring cyrillic =
-        e2e::widen(e2e::freshTempDir("cyrillic")) + L"\\\x041f\x0430\x043f\x043a\x0430";
+    const std::string temp = e2e::freshTempDir("cyrillic");
+    const std::wstring cyrillic = e2e::widen(temp) + L"\\\x041f\x0430\x043f\x043a\x0430";
     ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), nullptr));
     const std::wstring source = e2e::widen(e2e::binPath("testwin_two.exe"));
     ASSERT_TRUE(CopyFileW(source.c_str(), longPath.c_str(), FALSE));
@@ -72,8 +72,8 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
                   deepRecord + appRecord(cyrillicPath, "???????? \xe9", "Cyrillic"));
         const std::string description = u8"\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435 \u00e9";
         EXPECT_EQ(utf8.output(),
-                  deepRecord + appRecord(e2e::utf8(cyrillic + L"\\testwin.exe"), description,
-                                         "Cyrillic"));
+                  deepRecord + appRecord(temp + u8"\\\u041f\u0430\u043f\u043a\u0430\\testwin.exe",
+                                         description, "Cyrillic"));
     }
     DeleteFileW(longPath.c_str());
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
@@ -123,10 +123,10 @@ TEST(AppRecords, EveryTitleByteArrivesUnchangedButTheDollar) {
     EXPECT_EQ(lookout.output(), appRecord(windows.exePath(), "-", expected));
 }
 
-// Titles set with SetWindowTextW, watched by three Lookouts at once: with "/utf8", before or after
-// "/debuglog", in UTF-8 and cut to 1023 bytes at a character; without, "?" for each UTF-16 unit
-// the code page lacks.
-TEST(Utf8Records, TitlesInAnyScriptArriveInUtf8OnlyWithTheSwitch) {
+// Titles and the texts of an address bar and an omnibox window, set with SetWindowTextW and watched
+// by three Lookouts at once: with "/utf8", before or after "/debuglog", in UTF-8 and cut to 1023
+// bytes at a character; without, "?" for each UTF-16 unit the code page lacks.
+TEST(Utf8Records, TextsInAnyScriptArriveInUtf8OnlyWithTheSwitch) {
     const std::string emoji = u8"\U0001F600";
     std::string longTitle = "a";
     for (int i = 0; i < 300; ++i) longTitle += emoji;
@@ -136,13 +136,25 @@ TEST(Utf8Records, TitlesInAnyScriptArriveInUtf8OnlyWithTheSwitch) {
         {"Smile " + emoji + u8", New tab\u200b - Edge", "Smile ??, New tab? - Edge"},
         {longTitle, "a" + std::string(600, '?')}};
     e2e::TestWindows windows("testwin_plain.exe", {"/utf8"});
+    const std::string& path = windows.exePath();
     std::vector<HWND> handles;
     std::string ansiExpected, utf8Expected;
     for (const auto& [title, ansiTitle] : titles) {
         handles.push_back(windows.create("LookoutUtf8Title", title));
-        ansiExpected += appRecord(windows.exePath(), "-", ansiTitle);
-        utf8Expected += appRecord(windows.exePath(), "-", title == longTitle ? longCut : title);
+        ansiExpected += appRecord(path, "-", ansiTitle);
+        utf8Expected += appRecord(path, "-", title == longTitle ? longCut : title);
     }
+    const std::string url = u8"http://\u4f8b.example/caf\u00e9";
+    handles.push_back(windows.create("IEFrame", "IE"));
+    windows.createChild(handles.back(), "ToolbarWindow32", "Address Combo Control");
+    windows.createChild(handles.back(), "Edit", url);
+    handles.push_back(windows.create("Chrome_WidgetWin_1", "Chrome"));
+    windows.createChild(handles.back(), "Chrome_OmniboxView", url);
+    for (const char* title : {"IE", "Chrome"}) {
+        ansiExpected += e2e::siteRecord("http://?.example/caf\xe9", title, path);
+        utf8Expected += e2e::siteRecord(url, title, path);
+    }
+
     windows.show(handles[0]);
     e2e::Lookout ansi, logFirst({"/debuglog", "/utf8"}), utf8First({"/utf8", "/debuglog"});
     for (std::size_t i = 0; i < handles.size(); ++i) {

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "e2e/driver.h"
@@ -123,36 +122,6 @@ TEST(ChromiumSites, AnOmniboxOfEitherKindGivesTheAddressAndAFrameWithoutOneIsAnA
                   siteRecord("yandex.example", "Example - Yandex", windows.exePath()) +
                   siteRecord("first.example", "Two omniboxes", windows.exePath()) +
                   appRecord(windows.exePath(), kDescription, "An Electron application"));
-}
-
-// Addresses from an address bar's edit, an omnibox window (both Unicode windows) and a Firefox
-// accessibility tree: in UTF-8 with "/utf8", in the code page without.
-TEST(Utf8Sites, EveryKindOfAddressArrivesInUtf8WithTheSwitch) {
-    const std::string url = u8"http://\u4f8b.example/caf\u00e9";
-    const std::string ansiUrl = "http://?.example/caf\xe9";
-    e2e::TestWindows windows("testwin_ver.exe", {"/utf8"});
-    e2e::TestWindows firefox("msaa_server.exe", {"/address", "hex:" + e2e::toHex(url)});
-    HWND ie = windows.create("IEFrame", "IE");
-    windows.createChild(ie, "ToolbarWindow32", kAddressToolbar);
-    windows.createChild(ie, "Edit", url);
-    HWND chrome = windows.create("Chrome_WidgetWin_1", "Chrome");
-    windows.createChild(chrome, "Chrome_OmniboxView", url);
-    HWND fox = firefox.create("MozillaWindowClass", "Firefox");
-
-    // One Lookout at a time: two walks of the one tree would share its enumerators' positions.
-    for (const auto& [args, address] : {std::pair(std::vector<std::string>{}, ansiUrl),
-                                         std::pair(std::vector<std::string>{"/utf8"}, url)}) {
-        windows.show(ie);
-        e2e::Lookout lookout(args);
-        ASSERT_TRUE(lookout.waitForRecords(1));
-        windows.show(chrome);
-        ASSERT_TRUE(lookout.waitForRecords(2));
-        firefox.show(fox);
-        ASSERT_TRUE(lookout.waitForRecords(3));
-        EXPECT_EQ(lookout.output(), siteRecord(address, "IE", windows.exePath()) +
-                                        siteRecord(address, "Chrome", windows.exePath()) +
-                                        siteRecord(address, "Firefox", firefox.exePath()));
-    }
 }
 
 // Today's browsers, stand-ins under their executables' names. Chromium-family frames have no

@@ -59,13 +59,6 @@ std::string narrow(const std::wstring& text) {
     return bytes;
 }
 
-std::string utf8(const std::wstring& text) {
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                     &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr));
-    return bytes;
-}
-
 std::string toHex(const std::string& text) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;

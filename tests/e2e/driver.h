@@ -37,7 +37,6 @@ std::string siteRecord(const std::string& url, const std::string& title, const s
 // Text of the ANSI code page as UTF-16, and back (characters the code page lacks become "?").
 std::wstring widen(const std::string& text);
 std::string narrow(const std::wstring& text);
-std::string utf8(const std::wstring& text);
 
 // The text as lower-case hex, two digits a byte (how test programs take arbitrary bytes).
 std::string toHex(const std::string& text);
