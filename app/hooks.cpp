@@ -12,24 +12,33 @@
 #include "app/records.h"
 #include "diag/debug_log.h"
 #include "diag/thread_guard.h"
+#include "util/record_text.h"
 
 namespace {
 
 constexpr unsigned char kDebugLogSwitch[] = "/debuglog";
+constexpr unsigned char kUtf8Switch[] = "/utf8";
 
-bool isDebugLogSwitch(const char* argument) {
-    return _mbscmp(reinterpret_cast<const unsigned char*>(argument), kDebugLogSwitch) == 0;
+bool isSwitch(const char* argument, const unsigned char* name) {
+    return _mbscmp(reinterpret_cast<const unsigned char*>(argument), name) == 0;
 }
 
 }  // namespace
 
 void startUp(int argc, char** argv) {
     CoInitialize(nullptr);
+    bool utf8 = false;
     for (int i = 1; i < argc; ++i) {
-        if (isDebugLogSwitch(argv[i])) {
+        if (isSwitch(argv[i], kDebugLogSwitch)) {
             initDebugLogLock();
             openDebugLog();
         }
+        if (isSwitch(argv[i], kUtf8Switch)) utf8 = true;
+    }
+    // Before any other thread starts, and once the log is open whatever the order of the switches.
+    if (utf8) {
+        setRecordEncoding(RecordEncoding::kUtf8);
+        logMessage("Records in UTF-8 (/utf8)");
     }
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);

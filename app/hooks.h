@@ -4,7 +4,8 @@
 #include <cstdint>
 
 // Start-up before the monitor loop: COM on this thread, the debug log when an argument is
-// exactly "/debuglog", binary standard streams, the termination and invalid-parameter hooks.
+// exactly "/debuglog", UTF-8 records when one is exactly "/utf8", binary standard streams, the
+// termination and invalid-parameter hooks.
 void startUp(int argc, char** argv);
 
 // Installed for SIGABRT, SIGTERM and SIGINT: logs "Lookout Terminated", ends the log and standard

@@ -8,6 +8,19 @@
 #include "browser/msaa_walker.h"
 #include "dde/dde_url.h"
 #include "diag/debug_log.h"
+#include "util/record_text.h"
+
+namespace {
+
+// The log stays in the ANSI code page whatever the records are in.
+void logRecordTexts(const char* label, const std::string& text,
+                    const std::string* more = nullptr) {
+    if (!debugLogFile) return;
+    logStrings(label, ansiFromRecordText(text).c_str(),
+               more ? ansiFromRecordText(*more).c_str() : nullptr);
+}
+
+}  // namespace
 
 bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND ddeWindow) {
     traceFunction("GetBrowserInfo");
@@ -44,7 +57,7 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
         case kFirefox:
             site.url.clear();
             site.url = WalkerMSAA::getFirefoxURL(window, firefoxComboText);
-            logStrings("MSAA processing: Url info to send: ", site.url.c_str());
+            logRecordTexts("MSAA processing: Url info to send: ", site.url);
             askOverDde = true;
             break;
         default:
@@ -60,11 +73,10 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
             site.title = app.title;
             // An empty field is no address here, as an empty address from the walk is none.
             if (!firefoxComboText || firefoxComboText->empty()) return false;
-            logStrings("MSAA processing: Url from the first combo box: ",
-                       firefoxComboText->c_str());
+            logRecordTexts("MSAA processing: Url from the first combo box: ", *firefoxComboText);
             site.url = std::move(*firefoxComboText);
         }
     }
-    logStrings("Url info to send: ", site.url.c_str(), site.title.c_str());
+    logRecordTexts("Url info to send: ", site.url, &site.title);
     return true;
 }

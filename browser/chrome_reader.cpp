@@ -55,6 +55,5 @@ BOOL CALLBACK forEachChildChromeWindow(HWND child, LPARAM userValue) noexcept {
 void processChromeAddressWindow(HWND omnibox, std::string* result) {
     traceFunction("processChromeAddressWindow");
     if (!result) return;
-    requestWindowText(omnibox, chromeUrlBuffer, kUrlBufferSize);
-    *result = chromeUrlBuffer;
+    *result = requestWindowRecordText(omnibox, chromeUrlBuffer, kUrlBufferSize);
 }

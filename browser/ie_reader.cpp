@@ -66,6 +66,5 @@ BOOL CALLBACK forEachChildIExprolerURLEditChildsWindow(HWND child, LPARAM userVa
 
 void processIExprolerAddressWindow(HWND edit, std::string& result) {
     traceFunction("processIExprolerAddressWindow");
-    requestWindowText(edit, ieUrlBuffer, kUrlBufferSize);
-    result = ieUrlBuffer;
+    result = requestWindowRecordText(edit, ieUrlBuffer, kUrlBufferSize);
 }

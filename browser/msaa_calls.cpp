@@ -5,6 +5,7 @@
 
 #include "diag/debug_log.h"
 #include "util/com_values.h"
+#include "util/record_text.h"
 
 using lookout::com_ptr;
 using lookout::unique_bstr;
@@ -51,6 +52,7 @@ std::string narrowAccText(const wchar_t* text) {
     std::size_t length = std::wcslen(text);
     if (length == 0) return {};
     if (length > INT_MAX) return {};
+    if (recordsInUtf8()) return recordText(std::wstring(text, length));
     int wideLength = static_cast<int>(length);
     int size = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
     std::string narrow(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');

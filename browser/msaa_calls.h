@@ -25,12 +25,13 @@ lookout::com_ptr<IAccessible> childObjectOf(const lookout::com_ptr<IAccessible>&
 // is 0.
 LONG roleOf(IAccessible* object);
 
-// get_accName / get_accValue / get_accKeyboardShortcut of `object` for `child`, converted to the
-// ANSI code page up to the first NUL. Empty when the call fails or gives no string.
+// get_accName / get_accValue / get_accKeyboardShortcut of `object` for `child`, as the record
+// carries it (narrowAccText) up to the first NUL. Empty when the call fails or gives no string.
 std::string getAccNameString(IAccessible* object, const VARIANT& child);
 std::string getAccValueString(IAccessible* object, const VARIANT& child);
 std::string getAccShortcutString(IAccessible* object, const VARIANT& child);
 
-// UTF-16 text up to its first NUL in the ANSI code page; characters without a mapping become the
-// code page's default character. Empty for null or when the conversion fails.
+// UTF-16 text up to its first NUL in the ANSI code page, where characters without a mapping
+// become the code page's default character, or in UTF-8 for UTF-8 records. Empty for null or
+// when the conversion fails.
 std::string narrowAccText(const wchar_t* text);

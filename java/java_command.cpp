@@ -1,9 +1,11 @@
 #include "java/java_command.h"
 
 #include <string>
+#include <utility>
 
 #include "java/perf_data_file.h"
 #include "java/perf_data_folder.h"
+#include "util/record_text.h"
 
 namespace {
 
@@ -18,5 +20,5 @@ void lookupJavaCommand(DWORD processId, AppRecord& app, lookout::RecordSink& out
     const std::string path = folder + std::to_string(static_cast<unsigned long>(processId));
     std::string command;
     if (readPerfDataValue(path, kJavaCommandKey, command) == kPerfDataFound)
-        app.modulePath = std::move(command);
+        app.modulePath = recordTextFromAnsi(std::move(command));  // the runtime writes ANSI
 }

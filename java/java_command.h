@@ -7,7 +7,8 @@
 #include "util/record_types.h"
 
 // Replaces app.modulePath with the Java command that the process's performance-data file
-// holds, even when that command is empty. On any failure the record stays as it is. Writes no
+// holds (bytes of the ANSI code page, as the record carries them), even when that command is
+// empty. On any failure the record stays as it is. Writes no
 // log lines; the one diagnostic line for the parent (no user name) goes to `out`. Memory
 // exhaustion propagates as an exception.
 void lookupJavaCommand(DWORD processId, AppRecord& app, lookout::RecordSink& out);

@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "diag/debug_log.h"
+#include "util/record_text.h"
 #include "util/unique_handle.h"
 #include "winfo/description_cache.h"
 #include "winfo/desktop_class.h"
 #include "winfo/image_path.h"
 #include "winfo/packaged_app.h"
 #include "winfo/process_cache.h"
-#include "winfo/record_text.h"
 #include "winfo/window_query.h"
 
 namespace {
@@ -62,7 +62,7 @@ const std::wstring& modulePathOf(ProcessImage& image) {
         std::wstring longPath = longPathOf(image.imagePath);
         if (longPath.empty()) {
             logMessage("GetModuleInfo: path cannot converted to LongPathName (ret = %d) : %s", 0,
-                       recordText(image.imagePath).c_str());
+                       ansiText(image.imagePath).c_str());
             longPath = image.imagePath;
         }
         image.modulePath = std::move(longPath);
@@ -101,14 +101,14 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
     std::string className = GetWindowClassName(window);
     if (IsDesktopClass(className)) {
         logMessage("GetModuleInfo: Desktop window found (%s)",
-                   recordText(image->imagePath).c_str());
+                   ansiText(image->imagePath).c_str());
         found.modulePath = "Desktop";
         found.description = "Desktop";
     } else {
         ProcessImage appUncached;
         if (isApplicationFrame(className, image->imagePath))
             image = reportedImage(window, processId, image, appUncached);
-        logMessage("GetModuleInfo: FileName %s", recordText(image->imagePath).c_str());
+        logMessage("GetModuleInfo: FileName %s", ansiText(image->imagePath).c_str());
         found.modulePath = recordText(modulePathOf(*image));
         found.description = descriptionOf(*image);
     }

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <cwchar>
 
+#include "util/record_text.h"
 #include "util/unique_handle.h"
 #include "winfo/image_path.h"
-#include "winfo/record_text.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ bool readDescription(const void* block, const std::string& shownPath, std::wstri
         description.assign(value, value ? wcsnlen(value, valueSize) : 0);
         logMessage("Extracted file version from file '%s' (section '%s'): %s", shownPath.c_str(),
                    kDescriptionKey,
-                   recordText(description, kDescriptionBufferSize - 1).c_str());
+                   ansiText(description, kDescriptionBufferSize - 1).c_str());
     }
     return found;
 }
@@ -56,7 +56,7 @@ bool readDescription(const void* block, const std::string& shownPath, std::wstri
 
 std::string GetVersionInfo(const std::wstring& path) {
     traceFunction("GetVersionInfo");
-    const std::string shownPath = recordText(path);
+    const std::string shownPath = ansiText(path);  // for the log, which stays in the code page
     const std::wstring filePath = fileApiPath(path);
     std::wstring description;
     DWORD handle = 0;

@@ -1,6 +1,9 @@
 #include "winfo/window_query.h"
 
+#include <cwchar>
+
 #include "diag/debug_log.h"
+#include "util/record_text.h"
 #include "util/unique_handle.h"
 
 namespace {
@@ -39,6 +42,17 @@ void logClassDiagnostics(HWND window) {
     logSystemMessage(code);
 }
 
+// The title read in UTF-16. A buffer of kWindowTextBufferSize units holds more than the 1023
+// bytes kept: every unit gives at least one byte of UTF-8. A surrogate pair that the buffer splits
+// at its end would give a U+FFFD beyond those bytes, so it never reaches the record.
+std::string wideTitle(HWND window) {
+    wchar_t title[kWindowTextBufferSize];
+    int length = GetWindowTextW(window, title, kWindowTextBufferSize);
+    if (length <= 0) return {};
+    title[kWindowTextBufferSize - 1] = L'\0';
+    return recordText(std::wstring(title, std::wcslen(title)), kWindowTextBufferSize - 1);
+}
+
 }  // namespace
 
 std::string GetWindowClassName(HWND window) {
@@ -54,6 +68,7 @@ std::string GetWindowClassName(HWND window) {
 std::string GetWindowTitle(HWND window) {
     // Wine answers GetWindowTextA(NULL) with a few bytes of garbage instead of failing.
     if (!window) return {};
+    if (recordsInUtf8()) return wideTitle(window);
     char title[kWindowTextBufferSize];
     int length = GetWindowTextA(window, title, kWindowTextBufferSize);
     if (length <= 0) return {};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e/driver.h"
@@ -30,7 +31,7 @@ TEST(AppRecords, SwitchABAGivesThreeRecordsByteForByte) {
 }
 
 // A path comes long and whole at any length, and the description is read whatever characters
-// the path holds; characters the code page lacks arrive as "?".
+// the path holds; characters the code page lacks arrive as "?", and whole in UTF-8 with "/utf8".
 TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
     // At the root of C:, away from the many test folders in %TEMP%: Wine's hashed 8.3 names of
     // many siblings with a common prefix can collide.
@@ -42,12 +43,13 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
     for (const std::wstring& folder : folders)
         ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
     const std::wstring longPath = L"\\\\?\\" + folders.back() + L"\\Two Translations Window.exe";
-    const std::wstring cyrillic =
-        e2e::widen(e2e::freshTempDir("cyrillic")) + L"\\\x041f\x0430\x043f\x043a\x0430";
+    const std::string temp = e2e::freshTempDir("cyrillic");
+    const std::wstring cyrillic = e2e::widen(temp) + L"\\\x041f\x0430\x043f\x043a\x0430";
     ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), nullptr));
     const std::wstring source = e2e::widen(e2e::binPath("testwin_two.exe"));
     ASSERT_TRUE(CopyFileW(source.c_str(), longPath.c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(longPath.c_str(), (cyrillic + L"\\testwin.exe").c_str(), FALSE));
+    const std::wstring international = e2e::widen(e2e::binPath("testwin_intl.exe"));
+    ASSERT_TRUE(CopyFileW(international.c_str(), (cyrillic + L"\\testwin.exe").c_str(), FALSE));
     std::wstring shortPath(32768, L'\0');
     shortPath.resize(GetShortPathNameW(longPath.c_str(), &shortPath[0], 32768));
     ASSERT_LT(shortPath.size(), MAX_PATH);
@@ -58,16 +60,20 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
         HWND window = deep.create("LookoutShortPath", "Started short");
         HWND second = other.create("LookoutCyrillic", "Cyrillic");
         deep.show(window);
-        e2e::Lookout lookout;
-        ASSERT_TRUE(lookout.waitForRecords(1));
+        e2e::Lookout lookout, utf8({"/utf8"});
+        ASSERT_TRUE(lookout.waitForRecords(1) && utf8.waitForRecords(1));
         other.show(second);
-        ASSERT_TRUE(lookout.waitForRecords(2));
+        ASSERT_TRUE(lookout.waitForRecords(2) && utf8.waitForRecords(2));
         std::string cyrillicPath = other.exePath();
         EXPECT_EQ(cyrillicPath.substr(cyrillicPath.size() - 18), "\\?????\\testwin.exe");
+        const std::string deepRecord = appRecord(e2e::narrow(longPath.substr(4)),
+                                                 "Zweite Beschreibung", "Started short");
         EXPECT_EQ(lookout.output(),
-                  appRecord(e2e::narrow(longPath.substr(4)), "Zweite Beschreibung",
-                            "Started short") +
-                      appRecord(cyrillicPath, "Zweite Beschreibung", "Cyrillic"));
+                  deepRecord + appRecord(cyrillicPath, "???????? \xe9", "Cyrillic"));
+        const std::string description = u8"\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435 \u00e9";
+        EXPECT_EQ(utf8.output(),
+                  deepRecord + appRecord(temp + u8"\\\u041f\u0430\u043f\u043a\u0430\\testwin.exe",
+                                         description, "Cyrillic"));
     }
     DeleteFileW(longPath.c_str());
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
@@ -115,6 +121,53 @@ TEST(AppRecords, EveryTitleByteArrivesUnchangedButTheDollar) {
     std::string expected = title;
     expected['$' - 1] = 'S';
     EXPECT_EQ(lookout.output(), appRecord(windows.exePath(), "-", expected));
+}
+
+// Titles and the texts of an address bar and an omnibox window, set with SetWindowTextW and watched
+// by three Lookouts at once: with "/utf8", before or after "/debuglog", in UTF-8 and cut to 1023
+// bytes at a character; without, "?" for each UTF-16 unit the code page lacks.
+TEST(Utf8Records, TextsInAnyScriptArriveInUtf8OnlyWithTheSwitch) {
+    const std::string emoji = u8"\U0001F600";
+    std::string longTitle = "a";
+    for (int i = 0; i < 300; ++i) longTitle += emoji;
+    const std::string longCut = longTitle.substr(0, 1 + 255 * emoji.size());  // 1021 bytes
+    const std::pair<std::string, std::string> titles[] = {  // sent, and reported without "/utf8"
+        {u8"\u4e2d\u6587 \u041a\u0438\u0440", "?? ???"},
+        {"Smile " + emoji + u8", New tab\u200b - Edge", "Smile ??, New tab? - Edge"},
+        {longTitle, "a" + std::string(600, '?')}};
+    e2e::TestWindows windows("testwin_plain.exe", {"/utf8"});
+    const std::string& path = windows.exePath();
+    std::vector<HWND> handles;
+    std::string ansiExpected, utf8Expected;
+    for (const auto& [title, ansiTitle] : titles) {
+        handles.push_back(windows.create("LookoutUtf8Title", title));
+        ansiExpected += appRecord(path, "-", ansiTitle);
+        utf8Expected += appRecord(path, "-", title == longTitle ? longCut : title);
+    }
+    const std::string url = u8"http://\u4f8b.example/caf\u00e9";
+    handles.push_back(windows.create("IEFrame", "IE"));
+    windows.createChild(handles.back(), "ToolbarWindow32", "Address Combo Control");
+    windows.createChild(handles.back(), "Edit", url);
+    handles.push_back(windows.create("Chrome_WidgetWin_1", "Chrome"));
+    windows.createChild(handles.back(), "Chrome_OmniboxView", url);
+    for (const char* title : {"IE", "Chrome"}) {
+        ansiExpected += e2e::siteRecord("http://?.example/caf\xe9", title, path);
+        utf8Expected += e2e::siteRecord(url, title, path);
+    }
+
+    windows.show(handles[0]);
+    e2e::Lookout ansi, logFirst({"/debuglog", "/utf8"}), utf8First({"/utf8", "/debuglog"});
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        if (i > 0) windows.show(handles[i]);
+        for (e2e::Lookout* lookout : {&ansi, &logFirst, &utf8First})
+            ASSERT_TRUE(lookout->waitForRecords(i + 1)) << i;
+    }
+    EXPECT_EQ(ansi.output(), ansiExpected);
+    for (e2e::Lookout* lookout : {&logFirst, &utf8First}) {
+        EXPECT_EQ(lookout->output(), utf8Expected);
+        EXPECT_NE(e2e::readFile(lookout->logPath()).find("Records in UTF-8 (/utf8)\r\n"),
+                  std::string::npos);
+    }
 }
 
 TEST(TitleCheck, AChangedTitleIsReportedWithinAboutASecond) {

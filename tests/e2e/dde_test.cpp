@@ -185,12 +185,13 @@ TEST_F(Dde, FirefoxIsAnsweredFromTheReplyAndMatchedToItsServerOnce) {
     expectNoAtomsLeft();
 }
 
+// With "/utf8" the reply's text of the code page arrives in UTF-8.
 TEST_F(Dde, OperaWindowIsAnsweredByTheOperaServer) {
     HWND opera = windows.create("OperaWindowClass", "Opera Window");
     DdeServer firefoxServer("--url http://firefox.test/ --title Firefox");
-    DdeServer operaServer("--app Opera --url http://opera.test/ --title \"Opera page\"");
-    startLookout();
-    EXPECT_EQ(showAndRecord(opera), siteOf("http://opera.test/", "Opera page"));
+    DdeServer operaServer("--app Opera --url http://opera.test/caf\xe9 --title \"Opera page\"");
+    startLookout({"/debuglog", "/utf8"});
+    EXPECT_EQ(showAndRecord(opera), siteOf("http://opera.test/caf\xc3\xa9", "Opera page"));
     EXPECT_EQ(firefoxServer.count("initiate"), 0u);
 }
 

@@ -38,20 +38,21 @@ long long heldFor(const std::string& log, const std::string& function) {
 
 TEST(Firefox, BothWindowClassesAreReportedWithTheAddressOfTheTextElement) {
     // The combo box and the text element are named with the address; the text element's value
-    // is what the user typed, and that is the address reported. "$" is escaped, 1252 text kept.
+    // is what the user typed, and that is the address reported. "$" is escaped; with "/utf8" the
+    // address is UTF-8, while the log keeps the code page.
     const std::string address = "http://lookout.example/page?a=1$2";
-    const std::string typed = "http://lookout.example/caf\xe9?q=$x";
-    e2e::TestWindows browser("msaa_server.exe",
-                             {"/address", quoted(address), "/textvalue", quoted(typed)});
+    const std::string typed = u8"http://lookout.example/caf\u00e9\u4e2d?q=$x";
+    e2e::TestWindows browser("msaa_server.exe", {"/address", quoted(address), "/textvalue",
+                                                 "hex:" + e2e::toHex(typed)});
     HWND mainWindow = browser.create("MozillaWindowClass", "Example $ Page - Mozilla Firefox");
     HWND uiWindow = browser.create("MozillaUIWindowClass", "Library");
     browser.show(mainWindow);
-    e2e::Lookout lookout({"/debuglog"});
+    e2e::Lookout lookout({"/debuglog", "/utf8"});
     ASSERT_TRUE(lookout.waitForRecords(1, kRecordDeadlineMs));
     browser.show(uiWindow);
     ASSERT_TRUE(lookout.waitForRecords(2, kRecordDeadlineMs));
 
-    const std::string reported = "http://lookout.example/caf\xe9?q=Sx";
+    const std::string reported = u8"http://lookout.example/caf\u00e9\u4e2d?q=Sx";
     EXPECT_EQ(lookout.output(),
               siteRecord(reported, "Example S Page - Mozilla Firefox", browser.exePath()) +
                   siteRecord(reported, "Library", browser.exePath()));
@@ -59,7 +60,8 @@ TEST(Firefox, BothWindowClassesAreReportedWithTheAddressOfTheTextElement) {
     std::string log = e2e::readFile(lookout.logPath());
     EXPECT_TRUE(logHas(log, "Go to a Website window is found")) << log;
     EXPECT_TRUE(logHas(log, "Required Role Editbox is found: URL is to be sent now."));
-    EXPECT_TRUE(logHas(log, "MSAA processing: Url info to send: " + typed));
+    EXPECT_TRUE(logHas(log, "MSAA processing: Url info to send: "
+                            "http://lookout.example/caf\xe9??q=$x"));
     EXPECT_FALSE(logHas(log, "walkFirefoxTree: nothing was found"));
     EXPECT_NE(log.find(">>>> Function: WalkerMSAA::getFirefoxURL\r\n"), std::string::npos);
 }

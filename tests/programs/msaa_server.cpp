@@ -17,6 +17,7 @@
 //                  (default "Address and search bar"), shortcut "Ctrl+L" or <text>, value the
 //                  address
 //   /stall         WM_GETOBJECT is not answered until the process is told to quit
+// A <text> of "hex:" and hex digits is the UTF-8 text of those bytes, any other is ANSI.
 // Windows are made and driven with the commands of the test window program, one a line on
 // standard input, each answered with one line on standard output:
 //   create <class> <hex title>  -> "hwnd <n>"   show <hwnd> -> "ok"   hide <hwnd> -> "ok"
@@ -69,11 +70,16 @@ struct Shape {
     bool withShortcut = true;
 };
 
-std::wstring wide(const std::string& text) {
+// A text in the ANSI code page, or "hex:" and UTF-8 bytes as hex.
+std::wstring wide(const std::string& argument) {
+    const bool utf8 = argument.rfind("hex:", 0) == 0;
+    const std::string text = utf8 ? window_commands::fromHex(argument.substr(4)) : argument;
+    const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
     if (text.empty()) return {};
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = static_cast<int>(text.size());
+    int size = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     std::wstring result(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0], size);
+    MultiByteToWideChar(codePage, 0, text.data(), length, &result[0], size);
     return result;
 }
 

@@ -1,5 +1,5 @@
-// A scriptable window process for the end-to-end tests. Besides the shared window commands
-// (see window_commands.h) it answers:
+// A scriptable window process for the end-to-end tests; "testwin.exe /utf8" makes Unicode windows
+// from UTF-8 texts. Besides the shared window commands (see window_commands.h) it answers:
 //   child <parent> <class> <hex text> -> "hwnd <n>" a visible child window of that class and
 //                                                   text under <parent>; a class the system
 //                                                   already has (such as Edit) is used as it is
@@ -14,6 +14,7 @@
 #include <winternl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -24,6 +25,8 @@ namespace {
 using window_commands::fromHex;
 using window_commands::reply;
 using window_commands::windowArg;
+
+bool unicode = false;
 
 // A class of our own for a child unless the system already provides one of that name, so that a
 // child of class "Edit" is a real edit control.
@@ -89,8 +92,11 @@ bool childCommands(const std::string& verb, std::istringstream& in) {
         HWND parent = windowArg(in);
         std::string className, hexText;
         in >> className >> hexText;
-        registerChildClass(className);
-        HWND window = CreateWindowExA(0, className.c_str(), fromHex(hexText).c_str(),
+        if (!unicode) registerChildClass(className);
+        HWND window =
+            unicode ? window_commands::createUnicodeWindow(className, hexText,
+                                                           WS_CHILD | WS_VISIBLE, parent)
+                    : CreateWindowExA(0, className.c_str(), fromHex(hexText).c_str(),
                                       WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent, nullptr,
                                       GetModuleHandleA(nullptr), nullptr);
         reply("hwnd " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
@@ -111,8 +117,10 @@ bool childCommands(const std::string& verb, std::istringstream& in) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    unicode = argc > 1 && std::strcmp(argv[1], "/utf8") == 0;
     window_commands::Options options;
     options.extra = childCommands;
+    options.unicode = unicode;
     return window_commands::run(options);
 }

@@ -45,10 +45,13 @@ bool runCommand(const Options& options, const std::string& line) {
     if (verb == "create") {
         std::string className, hexTitle;
         in >> className >> hexTitle;
-        registerClass(className, options.windowProc);
-        HWND window = CreateWindowExA(0, className.c_str(), fromHex(hexTitle).c_str(),
-                                      WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr);
+        if (!options.unicode) registerClass(className, options.windowProc);
+        HWND window =
+            options.unicode
+                ? createUnicodeWindow(className, hexTitle, WS_OVERLAPPEDWINDOW, nullptr)
+                : CreateWindowExA(0, className.c_str(), fromHex(hexTitle).c_str(),
+                                  WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
         reply("hwnd " + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
     } else if (verb == "show") {
         HWND window = windowArg(in);
@@ -104,6 +107,26 @@ void registerClass(const std::string& className, WNDPROC windowProc) {
     windowClass.lpszClassName = className.c_str();
     RegisterClassA(&windowClass);
     registered.insert(className);
+}
+
+HWND createUnicodeWindow(const std::string& className, const std::string& hexText, DWORD style,
+                         HWND parent) {
+    const std::wstring wideClass(className.begin(), className.end());  // ASCII names
+    const std::string utf8 = fromHex(hexText);
+    std::wstring text(utf8.size() + 1, L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    &text[0], static_cast<int>(text.size())));
+    WNDCLASSW windowClass = {};
+    if (!GetClassInfoW(nullptr, wideClass.c_str(), &windowClass)) {
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = wideClass.c_str();
+        RegisterClassW(&windowClass);  // fails harmlessly when registered before
+    }
+    HWND window = CreateWindowExW(0, wideClass.c_str(), L"", style, 10, 10, 300, 200, parent,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowTextW(window, text.c_str());
+    return window;
 }
 
 HWND windowArg(std::istringstream& in) {

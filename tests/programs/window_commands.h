@@ -7,8 +7,9 @@
 //   hide <hwnd>                 -> "ok"         title <hwnd> <hex title> -> "ok"
 //   destroy <hwnd>              -> "ok"         hang <ms> -> "ok", then stop pumping for <ms>
 //   quit                        -> "bye"        (the end of standard input counts as quit)
-// Texts travel as hex so that any byte, "$" and blanks included, gets through. The program
-// prints "ready <pid>" first.
+// Texts travel as hex so that any byte, "$" and blanks included, gets through. With `unicode`,
+// "create" makes Unicode windows whose titles, taken as UTF-8, are set with SetWindowTextW. The
+// program prints "ready <pid>" first.
 
 #include <windows.h>
 
@@ -23,6 +24,10 @@ void reply(const std::string& line);
 HWND windowArg(std::istringstream& in);
 // Registers a class of this process once; later calls for the same name do nothing.
 void registerClass(const std::string& className, WNDPROC windowProc);
+// A window of a Unicode class (the system's of that name, else one with DefWindowProcW), its
+// text set with SetWindowTextW from UTF-8 given as hex.
+HWND createUnicodeWindow(const std::string& className, const std::string& hexText, DWORD style,
+                         HWND parent);
 
 struct Options {
     // The window procedure of the classes that "create" registers.
@@ -32,6 +37,7 @@ struct Options {
     // Set by the reader thread as soon as "quit" is read or the input ends, so that a window
     // thread that stalls on purpose can be released.
     HANDLE quitting = nullptr;
+    bool unicode = false;
 };
 
 // Runs the loop on this thread until "quit"; returns the exit code.
