@@ -33,6 +33,15 @@ HRESULT descend(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool be
     return walkLevel(object, insideUrlCombo, belowFirstCombo, walk);
 }
 
+// Only a combo box can be the address box, and only a text element directly below the first
+// combo box is that box's text: the name and value of any other object cannot change what the
+// walk finds, and each read is a call into the browser (milliseconds under load).
+bool textsCanMatter(const FirefoxWalk& walk, bool belowFirstCombo, LONG role) {
+    if (role == ROLE_SYSTEM_COMBOBOX) return true;
+    return role == ROLE_SYSTEM_TEXT && belowFirstCombo && walk.firstCombo &&
+           !walk.firstCombo->found;
+}
+
 // Notes what the first combo box outside documents shows, from a child at an ordinary level.
 // Returns whether `child` is that combo box, whose children are looked at next.
 bool noteFirstCombo(FirefoxWalk& walk, bool belowFirstCombo, const com_ptr<IAccessible>& child,
@@ -86,8 +95,12 @@ HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool 
 
         if (!insideUrlCombo) {
             if (role == ROLE_SYSTEM_DOCUMENT) continue;
-            std::string name = getAccNameString(childObject.get(), self);
-            std::string value = getAccValueString(childObject.get(), self);
+            std::string name;
+            std::string value;
+            if (textsCanMatter(walk, belowFirstCombo, role)) {
+                name = getAccNameString(childObject.get(), self);
+                value = getAccValueString(childObject.get(), self);
+            }
             bool isUrlCombo = role == ROLE_SYSTEM_COMBOBOX && !name.empty() && name == value;
             if (isUrlCombo) {
                 logMessage("Go to a Website window is found");

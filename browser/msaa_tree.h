@@ -35,7 +35,8 @@ struct FirstComboText {
 
 // Walks the children of `object`. With `insideUrlCombo` false every child is checked for the
 // address combo box (role combo box, a non-empty name equal to its value; the name becomes
-// `address`) and descended into. With `insideUrlCombo` true (the level right below a matched
+// `address`) and descended into; only combo boxes, and the text element noted below the first
+// one, are asked for their name and value. With `insideUrlCombo` true (the level right below a matched
 // combo box) only the direct children are checked for the text element whose name equals
 // `address`; its value becomes `address` and the walk stops.
 // Documents (the pages' content) are never descended into: a page's tree can hold thousands of
