@@ -230,18 +230,24 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, bool pipeStdin,
     startup.hStdInput = stdinRead;
     startup.hStdOutput = stdoutWrite;
     startup.hStdError = nul;
-    std::wstring mutableLine = commandLine;
-    BOOL created;
+    BOOL created = FALSE;
+    DWORD error = ERROR_SUCCESS;
     {
         std::lock_guard<std::mutex> lock(spawnMutex);
         for (HANDLE h : {stdinRead, stdoutWrite, nul})
             SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        created = CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
-                                 &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                 &startup, &info_);
+        // Now and then (about once in a few thousand starts here) Wine's new process dies before
+        // it is up and the start fails with ERROR_INTERNAL_ERROR; the next start succeeds.
+        for (int attempt = 0; attempt < 3 && !created; ++attempt) {
+            std::wstring mutableLine = commandLine;
+            created = CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
+                                     &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                     &startup, &info_);
+            error = GetLastError();
+            if (error != ERROR_INTERNAL_ERROR) break;
+        }
         for (HANDLE h : {stdinRead, stdoutWrite, nul}) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
     }
-    DWORD error = GetLastError();
     for (HANDLE h : {stdinRead, stdoutWrite, nul}) CloseHandle(h);
     if (!created) {
         SetLastError(error);
