@@ -155,11 +155,7 @@ void AddressReads::start(PendingReport& report, HWND ddeWindow) {
     report.deadline = report.changeTick + bound.ms;
     report.timedOutSite = timedOutSite(report, bound.emptyAddress);
 
-    reads_.erase(std::remove_if(reads_.begin(), reads_.end(),
-                                [](const std::shared_ptr<ThreadRead>& read) {
-                                    return read->finished();
-                                }),
-                 reads_.end());
+    forgetEndedReads();
     std::shared_ptr<ThreadRead> earlier;
     for (const auto& read : reads_)
         if (read->window() == report.window) earlier = read;  // the latest one
@@ -197,8 +193,18 @@ void AddressReads::start(PendingReport& report, HWND ddeWindow) {
 }
 
 void AddressReads::waitForPoll(DWORD ms) {
-    if (*readEnded_)
+    forgetEndedReads();
+    // Without a read under way the poll sleeps as it always has.
+    if (!reads_.empty() && *readEnded_)
         WaitForSingleObject(readEnded_->get(), ms);
     else
         Sleep(ms);
+}
+
+void AddressReads::forgetEndedReads() {
+    reads_.erase(std::remove_if(reads_.begin(), reads_.end(),
+                                [](const std::shared_ptr<ThreadRead>& read) {
+                                    return read->finished();
+                                }),
+                 reads_.end());
 }

@@ -45,6 +45,8 @@ public:
     void waitForPoll(DWORD ms);
 
 private:
+    void forgetEndedReads();
+
     std::vector<std::shared_ptr<ThreadRead>> reads_;  // not ended when last looked at
     std::shared_ptr<lookout::unique_kernel_handle> readEnded_;
 };
