@@ -14,12 +14,14 @@
 
 namespace {
 
-// A first walk of a tree under Wine takes 0.5 to 1 s on a quiet machine; the walk and the DDE
-// query that follows it for Firefox share one bound.
+// A first walk of a tree under Wine takes 0.5 to 1 s on a quiet machine, more on a busy one;
+// the walk and the DDE query that follows it for Firefox share one bound.
 constexpr DWORD kTreeReadBoundMs = 1500;
 constexpr DWORD kFirefoxReadBoundMs = 2000;
-constexpr DWORD kWindowTextBoundMs = 500;
-constexpr DWORD kDdeReadBoundMs = 1000;
+// The text request's own 500 ms and the search for the window that holds the text.
+constexpr DWORD kWindowTextBoundMs = 600;
+// The request's wait of a second for its answer, and the broadcast of a first query.
+constexpr DWORD kDdeReadBoundMs = 1200;
 
 std::optional<SiteRecord> timedOutSite(const PendingReport& report, bool emptyAddress) {
     if (!emptyAddress) return std::nullopt;
@@ -47,6 +49,7 @@ public:
           app_(report.app),
           ddeWindow_(ddeWindow),
           deadline_(report.deadline),
+          timedOutSite_(report.timedOutSite),
           readEnded_(std::move(readEnded)),
           done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
@@ -73,6 +76,7 @@ private:
     AppRecord app_;
     HWND ddeWindow_;
     std::uint64_t deadline_;
+    std::optional<SiteRecord> timedOutSite_;  // what a read given up gives
     std::shared_ptr<lookout::unique_kernel_handle> readEnded_;
     lookout::unique_kernel_handle done_;
     std::shared_ptr<ThreadRead> earlier_;
@@ -117,6 +121,7 @@ void ThreadRead::read() {
         if (!earlierEndedInTime()) {
             logMessage("Browser processing: an earlier read of the window did not end in time; "
                        "no read now");
+            site_ = timedOutSite_;
             return;
         }
         SiteRecord site;
