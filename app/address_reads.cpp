@@ -97,11 +97,10 @@ unsigned __stdcall ThreadRead::thread(void* parameter) {
 }
 
 void ThreadRead::run() {
-    // A fault in a reader touched nothing but the read's own copies and the browser's objects.
-    if (!runGuarded(readGuarded, this, ThreadFault::EndsWork)) {
-        site_.reset();
-        logMessage("Browser processing: the read ended by a fault; no address from it");
-    }
+    // A fault here may have left the DDE client's locks held, and the readers' own state: the
+    // program ends, as after a fault in the monitor loop. A walk's faults end only the walk, on
+    // its own thread.
+    runGuarded(readGuarded, this, ThreadFault::EndsProgram);
     end();
 }
 
