@@ -85,4 +85,25 @@ TEST(ForParents, ClosingStandardInputStopsLookoutAtOnceWithCodeOneAfterItsRecord
                                   std::regex(R"(\d\d:\d\d:\d\d: Lookout Terminated\r\n$)")));
 }
 
+TEST(ForParents, AGuiParentFollowingTheGuideStopsLookoutCleanlyWithoutAConsole) {
+    e2e::TestWindows windows("testwin_ver.exe");
+    HWND a = windows.create("LookoutGuiParent", "Gui parent");
+    windows.show(a);
+    e2e::ChildProcess parent("\"" + e2e::binPath("gui_parent.exe") + "\" \"" +
+                                 e2e::binPath("Lookout.exe") + "\" 1",
+                             false);
+    std::string output;
+    char buffer[4096];
+    for (DWORD read = 0; ReadFile(parent.stdoutRead(), buffer, sizeof buffer, &read, nullptr) && read > 0;)
+        output.append(buffer, read);
+    EXPECT_EQ(parent.waitForExit(e2e::kDefaultDeadlineMs), 0u);
+    // The first record is the window in front: no console window came up in front of it.
+    const std::size_t end = output.rfind("$\n$") + 3;
+    ASSERT_NE(end, std::string::npos + 3) << output;
+    auto [record, time] = withoutTime(output.substr(0, end));
+    EXPECT_EQ(record, e2e::appRecord(windows.exePath(), kDescription, "Gui parent"));
+    EXPECT_NE(time, 0u) << output;
+    EXPECT_EQ(output.substr(end), "exit 1\n");
+}
+
 }  // namespace
