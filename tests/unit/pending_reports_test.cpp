@@ -7,6 +7,7 @@
 #include "app/pending_reports.h"
 #include "app/records.h"
 #include "unit/memory_sink.h"
+#include "util/scope_exit.h"
 
 namespace {
 
@@ -20,12 +21,15 @@ public:
     std::optional<SiteRecord> result;
 };
 
-AppRecord app(const std::string& title) { return {"C:\\b\\browser.exe", "Browser", title}; }
+// The record's time is the change's: a tick in milliseconds stands for the clock then.
+AppRecord app(const std::string& title, std::uint64_t tick = 0) {
+    return {"C:\\b\\browser.exe", "Browser", title, tick * 10000};
+}
 
 PendingReport appReport(const std::string& title, std::uint64_t tick) {
     PendingReport report;
     report.changeTick = tick;
-    report.app = app(title);
+    report.app = app(title, tick);
     return report;
 }
 
@@ -39,9 +43,11 @@ PendingReport browserReport(const std::string& title, std::uint64_t tick,
     return report;
 }
 
-std::string appBytes(const std::string& title) { return formatAppRecord(app(title)); }
-std::string siteBytes(const std::string& url, const std::string& title) {
-    return formatSiteRecord(app(title), SiteRecord{url, title});
+std::string appBytes(const std::string& title, std::uint64_t tick = 0) {
+    return formatAppRecord(app(title, tick), recordsCarryTimes());
+}
+std::string siteBytes(const std::string& url, const std::string& title, std::uint64_t tick = 0) {
+    return formatSiteRecord(app(title, tick), SiteRecord{url, title}, recordsCarryTimes());
 }
 
 class PendingReportsTest : public ::testing::Test {
@@ -50,8 +56,11 @@ protected:
     unit::MemorySink out;
 };
 
-// The changes that come while a browser's address is read wait behind it, and follow it at once.
+// The changes that come while a browser's address is read wait behind it, and follow it at once,
+// each with the time of its change.
 TEST_F(PendingReportsTest, ReportsBehindAReadFollowItInTheOrderOfTheChanges) {
+    setRecordTimes(true);
+    auto timesOff = lookout::scope_exit([] { setRecordTimes(false); });
     auto read = std::make_shared<FakeRead>();
     reports.add(appReport("first", 1000));
     reports.add(browserReport("browser", 1010, read, 1500));
@@ -60,12 +69,13 @@ TEST_F(PendingReportsTest, ReportsBehindAReadFollowItInTheOrderOfTheChanges) {
     third.leadingLines = "GetUserName error\n";  // goes with its own record, not earlier
     reports.add(std::move(third));
     reports.writeReady(1310, out);
-    EXPECT_EQ(out.content(), appBytes("first"));
+    EXPECT_EQ(out.content(), appBytes("first", 1000));
     read->ended = true;
     read->result = SiteRecord{"example.com/", "browser"};
     reports.writeReady(1320, out);
-    EXPECT_EQ(out.content(), appBytes("first") + siteBytes("example.com/", "browser") +
-                                 appBytes("second") + "GetUserName error\n" + appBytes("third"));
+    EXPECT_EQ(out.content(), appBytes("first", 1000) + siteBytes("example.com/", "browser", 1010) +
+                                 appBytes("second", 1110) + "GetUserName error\n" +
+                                 appBytes("third", 1310));
     EXPECT_TRUE(reports.empty());
 }
 
