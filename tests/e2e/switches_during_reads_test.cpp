@@ -12,7 +12,6 @@
 namespace {
 
 using e2e::appRecord;
-using e2e::siteRecord;
 
 constexpr char kDescription[] = "Lookout Test Window";  // of testwin_ver.exe
 constexpr DWORD kTreeReadBoundMs = 1500;
@@ -49,13 +48,11 @@ protected:
     std::string other(const std::string& title) const {
         return appRecord(others_.exePath(), kDescription, title);
     }
-    std::string log() const { return e2e::readFile(lookout_->logPath()); }
 
     e2e::TestWindows others_{"testwin_ver.exe"};
     std::unique_ptr<e2e::TreePlayer> browser_;  // stopped after Lookout
     HWND window_ = nullptr;
-    HWND first_ = nullptr;
-    HWND second_ = nullptr;
+    HWND first_ = nullptr, second_ = nullptr;
     std::unique_ptr<e2e::Lookout> lookout_;
 };
 
@@ -64,9 +61,9 @@ TEST_F(SwitchesDuringReads, ASlowReadIsReportedWithItsAddressAndTheSwitchesAfter
     start("chromium_slow.json");
     switchDuringTheRead();
     ASSERT_TRUE(lookout_->waitForRecords(4));
-    EXPECT_EQ(lookout_->output(), other("Second other") +
-                                      siteRecord("slow.example/", "Slow page", browser_->exePath()) +
-                                      other("First other") + other("Second other"));
+    const std::string site = e2e::siteRecord("slow.example/", "Slow page", browser_->exePath());
+    EXPECT_EQ(lookout_->output(),
+              other("Second other") + site + other("First other") + other("Second other"));
 }
 
 // The read never ends: the browser's application record at the read's bound, then the two
@@ -77,15 +74,14 @@ TEST_F(SwitchesDuringReads, AHungReadGivesTheApplicationAtItsBoundAndATitleChang
     sleepUntil(shown + 350);  // once the switch has been seen; the title check comes within 1 s
     others_.retitle(second_, "Second other, new title");
     ASSERT_TRUE(lookout_->waitForRecords(2, kTreeReadBoundMs + kSlackMs));
-    const ULONGLONG reported = GetTickCount64() - shown;
-    EXPECT_GE(reported, kTreeReadBoundMs);
+    EXPECT_GE(GetTickCount64() - shown, kTreeReadBoundMs);
     ASSERT_TRUE(lookout_->waitForRecords(5)) << lookout_->output();
     EXPECT_EQ(lookout_->output(), other("Second other") +
                                       appRecord(browser_->exePath(), "-", "Hung page") +
                                       other("First other") + other("Second other") +
                                       other("Second other, new title"));
     // The title check saw the new title while the read was still waited for.
-    const std::string text = log();
+    const std::string text = e2e::readFile(lookout_->logPath());
     const std::size_t titleChange = text.find("Title is changed - send new data\r\n");
     const std::size_t givenUp = text.find("Browser processing: no address within 1500 ms");
     ASSERT_NE(titleChange, std::string::npos) << text;
