@@ -1,8 +1,13 @@
+import contextlib
+import io
 import random
+import time
 import unittest
+from types import SimpleNamespace
 
 from lookout_stream import (AppRecord, CutRecord, RecordReader, RecordSplitter, SiteRecord,
                             StreamError, make_decoder)
+from lookout_stream import cli
 from lookout_stream.records import Notice
 from lookout_stream.timeline import site_host
 
@@ -94,6 +99,29 @@ class Decoding(unittest.TestCase):
                  "http://[::1]:8080/": "::1", "about:blank": None, "": None,
                  "file:///C:/page.html": None}
         self.assertEqual({address: site_host(address) for address in cases}, cases)
+
+
+class Outcome(unittest.TestCase):
+    def test_the_exit_status_and_the_reason_say_how_lookout_ended(self):
+        cases = [  # exit code, stop asked for: status, reason
+            (1, True, 0, ""), (1, False, 1, "stopped from elsewhere"), (0, True, 1, "crashed"),
+            (-9, False, 1, "killed by signal 9"), (255, False, 1, "ended from outside with"),
+            (0xC000013A, False, 1, "Ctrl+Break")]
+        for code, asked, status, reason in cases:
+            lookout = SimpleNamespace(exit_code=code, killed=False,
+                                      stop_requested_at=T if asked else None)
+            with contextlib.redirect_stderr(io.StringIO()) as said:
+                self.assertEqual(cli._outcome(lookout, None), status, code)
+            self.assertIn(reason, said.getvalue(), code)
+            self.assertNotIn("by itself", said.getvalue())
+
+    def test_the_readable_line_is_one_line_at_the_time_of_the_change(self):
+        record = AppRecord("C:\\new\\a.exe", "-", "two\nlines\r\x01", T, T + 3661.25)
+        with contextlib.redirect_stdout(io.StringIO()) as printed:
+            cli._print_readable(record)
+        local = time.strftime("%H:%M:%S", time.localtime(T + 3661))
+        self.assertEqual(printed.getvalue(),
+                         local + ".750 [app ] C:\\new\\a.exe | - | two\\nlines\\r\\x01\n")
 
 
 if __name__ == "__main__":
