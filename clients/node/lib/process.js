@@ -121,7 +121,9 @@ class Lookout extends EventEmitter {
   stop() {
     if (this.#stopped) return this.#stopped;
     if (!this.#finished) {
-      this.#child.stdin.end();
+      // Closed outright rather than shut down: the close of the only write end is the end of
+      // file on every system, and nothing is ever written to it.
+      this.#child.stdin.destroy();
       const timer = setTimeout(() => {
         this.killed = true;
         this.#child.kill('SIGKILL');
@@ -171,15 +173,18 @@ class Lookout extends EventEmitter {
 
   #feed(data) {
     if (this.#failed) return;
+    let items;
     try {
-      this.#deliver(this.#reader.feed(data));
+      items = this.#reader.feed(data);
     } catch (error) {
       // Not a record stream (something else shares the pipe, or bytes were lost): nothing read
       // after this can be trusted. Lookout is stopped; a parent may start it again.
       this.#failed = true;
       this.stop();
       this.#report(error);
+      return;
     }
+    this.#deliver(items);
   }
 
   #deliver(items) {
@@ -225,17 +230,21 @@ class Lookout extends EventEmitter {
   #settle() {
     if (this.#finished || !this.#exited || !this.#outputEnded) return;
     this.#finished = true;
-    if (!this.#failed) {
+    try {
+      let rest = [];
       try {
-        this.#deliver(this.#reader.finish());
+        if (!this.#failed) rest = this.#reader.finish();
       } catch (error) {
         this.#report(error);
       }
+      this.#deliver(rest);
+    } finally {
+      // Even when an error nobody listens to is thrown above, Lookout has ended: say so.
+      this.#child.stdin.destroy();
+      for (const sink of this.#iterators) sink.push({ done: true });
+      this.#iterators.clear();
+      this.emit('exit', this.exitCode, this.signalCode);
+      this.#resolveEnded();
     }
-    this.#child.stdin.destroy();
-    for (const sink of this.#iterators) sink.push({ done: true });
-    this.#iterators.clear();
-    this.emit('exit', this.exitCode, this.signalCode);
-    this.#resolveEnded();
   }
 }
