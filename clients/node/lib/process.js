@@ -9,8 +9,8 @@ import { delimiter, join, resolve } from 'node:path';
 import { RecordReader } from './records.js';
 
 export const DEFAULT_ARGS = Object.freeze(['/utf8', '/time', '/stdin']);
-// Lookout ends within about a second of the end of its input once its queue is written; past
-// this it is killed.
+// At the end of its input Lookout writes its queue, which a parent that reads takes at once, and
+// ends; one still running after this is killed.
 export const STOP_TIMEOUT_MS = 5000;
 
 const ON_WINDOWS = process.platform === 'win32';
