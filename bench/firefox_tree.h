@@ -214,7 +214,8 @@ inline void addTabStrip(TreeBuilder& build, msaa_test::Node& parent, int tabs) {
     constexpr LONG kRolePageTab = 0x25, kRolePushButton = 0x2B, kRolePageTabList = 0x3C;
     msaa_test::Node& strip = build.node("tabs", kRolePageTabList).name(L"Tabs");
     for (int tab = 1; tab <= tabs; ++tab) {
-        msaa_test::Node& pageTab = build.node("tab", kRolePageTab).name(L"Tab " + std::to_wstring(tab));
+        msaa_test::Node& pageTab =
+            build.node("tab", kRolePageTab).name(L"Tab " + std::to_wstring(tab));
         pageTab.add(build.node("close", kRolePushButton).name(L"Close"));
         strip.add(pageTab);
     }

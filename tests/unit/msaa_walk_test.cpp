@@ -99,7 +99,8 @@ TEST_F(MsaaWalk, TodaysInputIsTheLastComboBoxOfTheFirstToolbarHoldingComboBoxes)
     mode.add(text("engine", L"Google", L"wrong: the search-mode button"));
     Node& input = node("input").role(ROLE_SYSTEM_COMBOBOX).name(L"Search").value(L"x.org/now");
     input.add(node("leaf").role(ROLE_SYSTEM_TEXT).name(L"x.org/now"));
-    navigation.add(node("back").role(kPushButton)).add(mode).add(node("group").role(kGrouping).add(input));
+    navigation.add(node("back").role(kPushButton)).add(mode).add(
+        node("group").role(kGrouping).add(input));
     Node& bookmarks = node("bookmarks").role(kToolbar);
     bookmarks.add(node("other").role(ROLE_SYSTEM_COMBOBOX).value(L"wrong: a later toolbar"));
     root.add(page).add(node("menu").role(ROLE_SYSTEM_MENUBAR).add(node("file")))
