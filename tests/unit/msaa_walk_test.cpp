@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "browser/chromium_tree.h"
+#include "browser/kept_elements.h"
 #include "browser/msaa_tree.h"
 #include "diag/debug_log.h"
 #include "e2e/driver.h"
 #include "programs/msaa_node.h"
+#include "unit/test_files.h"
 
 namespace {
 
@@ -481,6 +483,34 @@ TEST(MsaaText, NamesAndValuesAreAnsiTextUpToTheFirstNul) {
     EXPECT_EQ(getAccValueString(&nothing, self), "");
     EXPECT_EQ(narrowAccText(nullptr), "");
     EXPECT_EQ(object.references(), 1);
+}
+
+// Up to 64 windows keep their element; past that, the window kept longest ago makes room, unless
+// a window that has gone can.
+TEST(KeptElements, SixtyFourWindowsKeepTheirElementAndTheOneKeptLongestAgoMakesRoom) {
+    std::vector<std::unique_ptr<unit::OwnWindow>> windows;
+    for (std::size_t i = 0; i <= kMaxKeptElements + 1; ++i)
+        windows.push_back(std::make_unique<unit::OwnWindow>("LookoutKept", "Kept"));
+    auto keep = [&](std::size_t i) {
+        AddressElement element;
+        element.path = {static_cast<LONG>(i)};
+        keepAddressElement(windows[i]->get(), std::move(element));
+    };
+    auto kept = [&](std::size_t i) {
+        std::optional<AddressElement> taken = takeAddressElement(windows[i]->get());
+        if (taken) keepAddressElement(windows[i]->get(), std::move(*taken));  // now the newest
+        return taken && taken->path == std::vector<LONG>{static_cast<LONG>(i)};
+    };
+    for (std::size_t i = 0; i < kMaxKeptElements; ++i) keep(i);
+    EXPECT_TRUE(kept(0));
+    keep(kMaxKeptElements);
+    EXPECT_FALSE(kept(1)) << "the one kept longest ago";
+    EXPECT_TRUE(kept(0));
+    EXPECT_TRUE(kept(2));
+    windows[5]->destroy();
+    keep(kMaxKeptElements + 1);
+    EXPECT_TRUE(kept(3)) << "a window that has gone made room";
+    EXPECT_TRUE(kept(kMaxKeptElements + 1));
 }
 
 }  // namespace
