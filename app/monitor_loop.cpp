@@ -22,6 +22,7 @@ void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t no
 
 void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& out) {
     state.lastWindow = window;
+    state.lastWindowSeenAt = recordTimeNow();
     state.appIsCurrent = false;
     // No window in front (between two windows, or nothing up): nothing to identify. The change
     // still counts, so the window that comes back is reported again.
@@ -41,6 +42,7 @@ void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& ou
     if (state.processId == 0) return;
     if (GetModuleInfo(state.processId, window, state.app) != ERROR_SUCCESS) return;
     state.appIsCurrent = true;
+    state.app.seenAt = state.lastWindowSeenAt;
 
     if (state.app.modulePath.find("javaw.exe") != std::string::npos) {
         logMessage("Java processing...");
@@ -67,6 +69,7 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout:
     if (title == state.app.title) return;
     logMessage("Title is changed - send new data");
     state.app.title = std::move(title);
+    state.app.seenAt = recordTimeNow();
     runReportStep(state, window, out);
 }
 

@@ -13,6 +13,9 @@ constexpr std::uint32_t kTitleCheckIntervalMs = 1000;
 
 struct MonitorState {
     HWND lastWindow = nullptr;
+    // When the poll saw lastWindow come to the front (recordTimeNow()): the time of its report,
+    // also when it can be identified only later.
+    std::uint64_t lastWindowSeenAt = 0;
     std::uint32_t lastTitleCheck = 0;
     DWORD processId = 0;
     AppRecord app;
