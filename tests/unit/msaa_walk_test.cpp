@@ -498,8 +498,10 @@ TEST(KeptElements, SixtyFourWindowsKeepTheirElementAndTheOneKeptLongestAgoMakesR
     };
     auto kept = [&](std::size_t i) {
         std::optional<AddressElement> taken = takeAddressElement(windows[i]->get());
-        if (taken) keepAddressElement(windows[i]->get(), std::move(*taken));  // now the newest
-        return taken && taken->path == std::vector<LONG>{static_cast<LONG>(i)};
+        if (!taken) return false;
+        const bool same = taken->path == std::vector<LONG>{static_cast<LONG>(i)};
+        keepAddressElement(windows[i]->get(), std::move(*taken));  // now the newest
+        return same;
     };
     for (std::size_t i = 0; i < kMaxKeptElements; ++i) keep(i);
     EXPECT_TRUE(kept(0));
