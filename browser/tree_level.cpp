@@ -10,6 +10,9 @@ using lookout::unique_variant;
 
 namespace {
 
+// Next fills an array of VARIANTs; the owners must be laid out as they are.
+static_assert(sizeof(unique_variant) == sizeof(VARIANT), "unique_variant adds no members");
+
 // Roles (oleacc.h) of objects that cannot hold the address field.
 constexpr LONG kRolesNotEntered[] = {
     ROLE_SYSTEM_TITLEBAR,       ROLE_SYSTEM_MENUBAR,        ROLE_SYSTEM_SCROLLBAR,

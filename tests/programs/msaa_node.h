@@ -225,41 +225,17 @@ public:
     }
 
     // --- IAccessible: not offered, but counted: a test sees any call made on them -----------
-    STDMETHODIMP get_accParent(IDispatch** parent) noexcept override {
-        return none("get_accParent", parent);
-    }
-    STDMETHODIMP get_accDescription(VARIANT, BSTR* text) noexcept override {
-        return none("get_accDescription", text);
-    }
-    STDMETHODIMP get_accHelp(VARIANT, BSTR* text) noexcept override {
-        return none("get_accHelp", text);
-    }
-    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, LONG*) noexcept override {
-        return none("get_accHelpTopic", file);
-    }
-    STDMETHODIMP get_accFocus(VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return refuse("get_accFocus");
-    }
-    STDMETHODIMP get_accSelection(VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return refuse("get_accSelection");
-    }
-    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* text) noexcept override {
-        return none("get_accDefaultAction", text);
-    }
+    STDMETHODIMP get_accParent(IDispatch** out) noexcept override { return none("get_accParent", out); }
+    STDMETHODIMP get_accDescription(VARIANT, BSTR* out) noexcept override { return none("get_accDescription", out); }
+    STDMETHODIMP get_accHelp(VARIANT, BSTR* out) noexcept override { return none("get_accHelp", out); }
+    STDMETHODIMP get_accHelpTopic(BSTR* out, VARIANT, LONG*) noexcept override { return none("get_accHelpTopic", out); }
+    STDMETHODIMP get_accFocus(VARIANT* id) noexcept override { return refuse("get_accFocus", id); }
+    STDMETHODIMP get_accSelection(VARIANT* id) noexcept override { return refuse("get_accSelection", id); }
+    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* out) noexcept override { return none("get_accDefaultAction", out); }
     STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return refuse("accSelect"); }
-    STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override {
-        if (end) VariantInit(end);
-        return refuse("accNavigate");
-    }
-    STDMETHODIMP accHitTest(LONG, LONG, VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return refuse("accHitTest");
-    }
-    STDMETHODIMP accDoDefaultAction(VARIANT) noexcept override {
-        return refuse("accDoDefaultAction");
-    }
+    STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override { return refuse("accNavigate", end); }
+    STDMETHODIMP accHitTest(LONG, LONG, VARIANT* id) noexcept override { return refuse("accHitTest", id); }
+    STDMETHODIMP accDoDefaultAction(VARIANT) noexcept override { return refuse("accDoDefaultAction"); }
     STDMETHODIMP put_accName(VARIANT, BSTR) noexcept override { return refuse("put_accName"); }
     STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override { return refuse("put_accValue"); }
 
@@ -331,7 +307,8 @@ private:
         if (out) *out = nullptr;
         return refuse(method);
     }
-    HRESULT refuse(const char* method) noexcept {
+    HRESULT refuse(const char* method, VARIANT* out = nullptr) noexcept {
+        if (out) VariantInit(out);
         enter(method);
         return E_NOTIMPL;
     }

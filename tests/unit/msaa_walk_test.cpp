@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,21 +124,6 @@ TEST_F(MsaaWalk, TodaysInputIsTheLastComboBoxOfTheFirstToolbarHoldingComboBoxes)
     EXPECT_TRUE(callsOn("bookmarks").empty()) << "walked past the input's toolbar";
     found = {};  // its kept object goes before the tear-down counts references
 
-    // 2024-25: the container has no value; its text element holds the address, or nothing.
-    for (const wchar_t* shown : {L"https://x.org/", L""}) {
-        Node& older = node("older");
-        Node& bar = node("bar2").role(kToolbar);
-        Node& container = node("container").role(ROLE_SYSTEM_COMBOBOX).name(L"Search or enter");
-        container.add(node("button2").role(kPushButton)).add(text("field", L"", shown));
-        older.add(bar.add(container));
-        WalkBounds again;
-        EXPECT_EQ(walkFirefoxTree(&older, false, address_, again, &found), kWalkInputFound);
-        ASSERT_TRUE(found.found);
-        EXPECT_EQ(found.value, std::string(shown, shown + std::wcslen(shown)));
-        EXPECT_EQ(found.element.role, ROLE_SYSTEM_TEXT);
-        EXPECT_EQ(found.element.path, (std::vector<LONG>{0, 0, 1}));
-        found = {};
-    }
     // No combo box in any toolbar: no input, and the walk goes on to its end.
     Node& none = node("none");
     none.add(node("bar3").role(kToolbar).add(node("b").role(kPushButton)))
@@ -413,26 +397,7 @@ TEST_F(ChromiumTree, CtrlLWinsElseOneOtherModifierElseTheFirstTextInAToolbar) {
     EXPECT_EQ(callsOn("panel"), (Calls{"panel.role"})) << "entered before the toolbar";
     EXPECT_TRUE(callsOn("tab").empty() && callsOn("bookmarks").empty());
 
-    // Without "Ctrl+L": the other modifier, wherever it stands; two modifiers or Alt never, not
-    // even as the toolbar's text element.
-    Node& edge = node("edge");
-    edge.add(node("edgeBar").role(kToolbar).add(field("alt", L"Alt+L", L"wrong: Alt")))
-        .add(node("edgeGroup").role(kGrouping).add(field("strg", L"Strg+L", L"beispiel.de")));
-    ASSERT_TRUE(find(edge));
-    EXPECT_EQ(found_.value, "beispiel.de");
-    EXPECT_EQ(found_.element.shortcut, "Strg+L");
-
-    // No shortcut anywhere outside the page: the first text element inside a toolbar, even empty.
-    Node& brave = node("brave");
-    Node& braveBar = node("braveBar").role(kToolbar);
-    braveBar.add(field("two", L"Ctrl+Shift+L", L"wrong: two modifiers"))
-        .add(node("group").role(kGrouping).add(field("empty", nullptr, L"")))
-        .add(field("second", nullptr, L"wrong"));
-    brave.add(field("outside", nullptr, L"wrong: in no toolbar")).add(page("bravePage"));
-    brave.add(braveBar);
-    ASSERT_TRUE(find(brave));
-    EXPECT_EQ(found_.element.path, (std::vector<LONG>{2, 1, 0}));
-    EXPECT_EQ(found_.value, "");
+    // Neither a shortcut nor a toolbar outside the page: nothing.
     Node& bare = node("bare");
     EXPECT_FALSE(find(bare.add(field("lone", nullptr, L"x")).add(page("barePage"))));
 }
