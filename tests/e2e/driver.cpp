@@ -207,27 +207,13 @@ std::vector<std::string> splitRecords(const std::string& stream, std::size_t ite
     return records;
 }
 
-std::uint64_t systemTimeNow() {
-    FILETIME now = {};
-    GetSystemTimePreciseAsFileTime(&now);
-    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
-std::uint64_t parseRecordTime(const std::string& field) {
-    SYSTEMTIME time = {};
-    int fields[7] = {};
-    char zone = 0;
-    if (field.size() != 24 ||
-        std::sscanf(field.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d.%3d%c", &fields[0], &fields[1],
-                    &fields[2], &fields[3], &fields[4], &fields[5], &fields[6], &zone) != 8 ||
-        zone != 'Z')
-        return 0;
-    WORD* parts[] = {&time.wYear,   &time.wMonth,  &time.wDay,         &time.wHour,
-                     &time.wMinute, &time.wSecond, &time.wMilliseconds};
-    for (int i = 0; i < 7; ++i) *parts[i] = static_cast<WORD>(fields[i]);
-    FILETIME file = {};
-    if (!SystemTimeToFileTime(&time, &file)) return 0;
-    return (static_cast<std::uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+std::string utcNowText() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return text;
 }
 
 // ---- ChildProcess ----
@@ -355,13 +341,6 @@ bool Lookout::waitForRecords(std::size_t count, DWORD deadlineMs) {
 
 std::vector<std::string> Lookout::records() const {
     return splitRecords(output(), itemsPerRecord_);
-}
-
-void Lookout::writeStdin(const std::string& bytes) {
-    DWORD written = 0;
-    if (!WriteFile(child_->stdinWrite(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                   nullptr))
-        fail("cannot write to Lookout's standard input");
 }
 
 std::string Lookout::output() const {

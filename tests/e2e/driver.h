@@ -60,10 +60,9 @@ std::vector<std::string> dumpsOf(DWORD pid);
 // out.
 std::vector<std::string> splitRecords(const std::string& stream, std::size_t itemsPerRecord = 5);
 
-// The system clock now in 100 ns units since 1601-01-01 UTC, and a record's time field
-// ("2026-12-09T14:03:07.125Z") in the same units (0 when it is not such a time).
-std::uint64_t systemTimeNow();
-std::uint64_t parseRecordTime(const std::string& field);
+// The system clock now as a record's time field gives it ("2026-12-09T14:03:07.125Z"); such
+// texts sort as their times do.
+std::string utcNowText();
 
 // A child process with pipes on its standard streams. Handles are made inheritable only for
 // the duration of one CreateProcess, under a lock, so that no child inherits another's pipe.
@@ -113,7 +112,6 @@ public:
     std::string output() const;  // every byte received so far
     bool outputClosed() const;
 
-    void writeStdin(const std::string& bytes);
     void closeStdin() { child_->closeStdinWrite(); }
     DWORD waitForExit(DWORD deadlineMs) { return child_->waitForExit(deadlineMs); }
     // Delivers Ctrl+C and waits for the exit; returns the exit code (STILL_ACTIVE on time-out).

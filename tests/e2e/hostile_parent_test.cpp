@@ -25,11 +25,10 @@ std::string escaped(std::string text) {
 }
 
 // Lookout.exe started the way a parent application starts it, with standard output on a pipe
-// that the test reads only when it chooses to, and may close; with "/stdin", standard input is a
-// pipe whose write end stop() closes.
+// that the test reads only when it chooses to, and may close.
 class PipedLookout {
 public:
-    explicit PipedLookout(bool stdinStops = false) {
+    PipedLookout() {
         folder_ = e2e::freshTempDir("piped");
         exe_ = folder_ + "\\Lookout.exe";
         e2e::copyFileOrThrow(e2e::binPath("Lookout.exe"), exe_);
@@ -42,25 +41,19 @@ public:
         HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                  nullptr);
-        HANDLE input = nul;
-        if (stdinStops && !CreatePipe(&input, &stdinWrite_, nullptr, 0))
-            throw std::runtime_error("CreatePipe");
-        // Only these handles are inheritable, and only while the process is created; the tests
-        // start no other process meanwhile.
-        for (HANDLE h : {write, nul, input})
-            SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        // Only these two handles are inheritable, and only while the process is created; the
+        // tests start no other process meanwhile.
+        for (HANDLE h : {write, nul}) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input;
+        startup.hStdInput = nul;
         startup.hStdOutput = write;
         startup.hStdError = nul;
-        std::string commandLine =
-            "\"" + exe_ + "\" /debuglog " + (stdinStops ? "/stdin " : "") + token_;
+        std::string commandLine = "\"" + exe_ + "\" /debuglog " + token_;
         BOOL created = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process_);
         CloseHandle(write);
-        if (input != nul) CloseHandle(input);
         CloseHandle(nul);
         if (!created) throw std::runtime_error("cannot start Lookout.exe");
     }
@@ -69,7 +62,7 @@ public:
             TerminateProcess(process_.hProcess, 255);
             WaitForSingleObject(process_.hProcess, e2e::kDefaultDeadlineMs);
         }
-        for (HANDLE h : {process_.hProcess, process_.hThread, read_, stdinWrite_})
+        for (HANDLE h : {process_.hProcess, process_.hThread, read_})
             if (h) CloseHandle(h);
         // Every folder left in %TEMP% makes the system's short names of the others likelier to
         // collide; this one is of no use once the run is over.
@@ -101,29 +94,12 @@ public:
     }
     const std::string& output() const { return output_; }
 
-    // Reads at most `bytes` every `everyMs` until the end of the output; false when the deadline
-    // passed first.
-    bool readSlowlyToTheEnd(DWORD bytes, DWORD everyMs, DWORD deadlineMs) {
-        const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    // Reads at most `bytes` every `everyMs` until the end of the output.
+    void readSlowlyToTheEnd(DWORD bytes, DWORD everyMs) {
         std::string chunk(bytes, '\0');
-        for (DWORD got = 0; ReadFile(read_, &chunk[0], bytes, &got, nullptr) && got > 0;) {
+        for (DWORD got = 0; ReadFile(read_, &chunk[0], bytes, &got, nullptr) && got > 0;
+             Sleep(everyMs))
             output_.append(chunk, 0, got);
-            if (GetTickCount64() > deadline) return false;
-            Sleep(everyMs);
-        }
-        return true;
-    }
-
-    // Closes the write end of standard input ("/stdin"): Lookout stops.
-    void closeStdin() {
-        CloseHandle(stdinWrite_);
-        stdinWrite_ = nullptr;
-    }
-    DWORD waitForExit(DWORD deadlineMs) {
-        if (WaitForSingleObject(process_.hProcess, deadlineMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_.hProcess, &code);
-        return code;
     }
 
     void closeReadEnd() {
@@ -163,15 +139,20 @@ public:
     }
 
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool sendCtrlC() { return e2e::sendCtrlC(process_.dwProcessId, token_); }
     DWORD stopWithCtrlC(DWORD deadlineMs) {
-        if (!e2e::sendCtrlC(process_.dwProcessId, token_)) return STILL_ACTIVE;
-        return waitForExit(deadlineMs);
+        return sendCtrlC() ? waitForExit(deadlineMs) : STILL_ACTIVE;
+    }
+    DWORD waitForExit(DWORD deadlineMs) {
+        if (WaitForSingleObject(process_.hProcess, deadlineMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
     }
 
 private:
     PROCESS_INFORMATION process_ = {};
     HANDLE read_ = nullptr;
-    HANDLE stdinWrite_ = nullptr;
     std::string folder_;
     std::string exe_;
     std::string logPath_;
@@ -233,10 +214,10 @@ TEST(HostileParent, APauseInReadingHoldsNoPollAndLosesNoRecord) {
 // A parent that was busy for 15 s (a debugger's pause, say) and is then stopped: it reads what
 // piled up at its own slow pace, and every record reaches it before Lookout ends.
 TEST(HostileParent, AStopAfterAStallWritesEveryRecordWhileTheParentReadsSlowly) {
-    constexpr DWORD kStallMs = 15000;
-    constexpr int kMostSwitches = 160;  // 160 KB of records: two pipes and more wait in Lookout
+    constexpr ULONGLONG kStallMs = 15000;
+    constexpr int kMostSwitches = 160;  // 160 KB of records: more than two pipes wait in Lookout
     Switcher switcher;
-    PipedLookout lookout(true);
+    PipedLookout lookout;
     ASSERT_TRUE(lookout.readRecords(1));
     std::string expected = switcher.firstRecord();
     const ULONGLONG stalled = GetTickCount64();
@@ -245,11 +226,9 @@ TEST(HostileParent, AStopAfterAStallWritesEveryRecordWhileTheParentReadsSlowly) 
         ASSERT_TRUE(lookout.waitForIdentified(static_cast<std::size_t>(n) + 1)) << n;
     }
     while (GetTickCount64() - stalled < kStallMs) Sleep(100);
-    lookout.closeStdin();
-    // 4 KB each 50 ms: the stop lasts seconds, and the pipe is never left alone for one.
-    ASSERT_TRUE(lookout.readSlowlyToTheEnd(4096, 50, 60000));
-    EXPECT_EQ(lookout.output(), expected) << lookout.output().size() << " of " << expected.size()
-                                          << " bytes";
+    ASSERT_TRUE(lookout.sendCtrlC());
+    lookout.readSlowlyToTheEnd(4096, 50);  // seconds in all, never a second without reading
+    EXPECT_EQ(lookout.output(), expected) << lookout.output().size() << " of " << expected.size();
     EXPECT_EQ(lookout.waitForExit(e2e::kDefaultDeadlineMs), 1u);
 }
 

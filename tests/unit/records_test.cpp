@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "app/records.h"
 #include "unit/memory_sink.h"
@@ -51,49 +50,26 @@ TEST(RecordFormat, LineFeedsInFieldsStayBareAndNoCarriageReturnIsAdded) {
     EXPECT_EQ(out.content().find('\r'), std::string::npos);
 }
 
-// 100 ns units since 1601-01-01 UTC of a UTC date and time.
-std::uint64_t fileTime(int year, int month, int day, int hour, int minute, int second,
-                       int millisecond, int hundredsOfNanoseconds = 0) {
-    SYSTEMTIME time = {};
-    time.wYear = static_cast<WORD>(year);
-    time.wMonth = static_cast<WORD>(month);
-    time.wDay = static_cast<WORD>(day);
-    time.wHour = static_cast<WORD>(hour);
-    time.wMinute = static_cast<WORD>(minute);
-    time.wSecond = static_cast<WORD>(second);
-    time.wMilliseconds = static_cast<WORD>(millisecond);
-    FILETIME file = {};
-    SystemTimeToFileTime(&time, &file);
-    return ((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime) +
-           static_cast<std::uint64_t>(hundredsOfNanoseconds);
-}
-
 TEST(RecordTime, IsUtcIso8601WithMillisecondsCutNotRounded) {
-    EXPECT_EQ(formatRecordTime(0), "1601-01-01T00:00:00.000Z");
-    EXPECT_EQ(formatRecordTime(fileTime(2026, 12, 9, 14, 3, 7, 125)), "2026-12-09T14:03:07.125Z");
-    EXPECT_EQ(formatRecordTime(fileTime(2026, 12, 31, 23, 59, 59, 999, 9999)),
-              "2026-12-31T23:59:59.999Z");
-    EXPECT_EQ(formatRecordTime(fileTime(2027, 1, 1, 0, 0, 0, 0)), "2027-01-01T00:00:00.000Z");
-    // Leap days: every fourth year, not in a century year, but in every fourth century.
-    EXPECT_EQ(formatRecordTime(fileTime(2024, 2, 29, 12, 0, 0, 1)), "2024-02-29T12:00:00.001Z");
-    EXPECT_EQ(formatRecordTime(fileTime(2000, 2, 29, 0, 0, 0, 0)), "2000-02-29T00:00:00.000Z");
-    EXPECT_EQ(formatRecordTime(fileTime(2100, 2, 28, 0, 0, 0, 0) + 864000000000ull),
-              "2100-03-01T00:00:00.000Z");
-    EXPECT_EQ(formatRecordTime(fileTime(1970, 1, 1, 0, 0, 0, 0) - 10000),
-              "1969-12-31T23:59:59.999Z");
-    // The clock the records use agrees with the system's idea of now.
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    EXPECT_EQ(formatRecordTime(recordTimeNow()).substr(0, 10),
-              formatRecordTime(fileTime(now.wYear, now.wMonth, now.wDay, 0, 0, 0, 0)).substr(0, 10));
+    // 100 ns units since 1601-01-01 UTC: leap days every fourth year, not in 2100, in 2000.
+    const std::pair<std::uint64_t, const char*> times[] = {
+        {0, "1601-01-01T00:00:00.000Z"},
+        {134412985871250000, "2026-12-09T14:03:07.125Z"},
+        {134432351999999999, "2026-12-31T23:59:59.999Z"},
+        {134432352000000000, "2027-01-01T00:00:00.000Z"},
+        {133536816000010000, "2024-02-29T12:00:00.001Z"},
+        {125962560000000000, "2000-02-29T00:00:00.000Z"},
+        {157520160000000000 - 864000000000, "2100-02-28T00:00:00.000Z"},
+        {157520160000000000, "2100-03-01T00:00:00.000Z"},
+        {116444735999990000, "1969-12-31T23:59:59.999Z"}};
+    for (const auto& [time, text] : times) EXPECT_EQ(formatRecordTime(time), text) << time;
 }
 
 TEST(RecordTime, FollowsTheThreeFieldsAsAnItemOfItsOwn) {
     AppRecord app{"C:\\a.exe", "-", "T$"};
-    app.seenAt = fileTime(2026, 12, 9, 14, 3, 7, 125);
-    SiteRecord site{"http://x.test/", ""};
+    app.seenAt = 134412985871250000;
     EXPECT_EQ(formatAppRecord(app, true), "app$C:\\a.exe$-$TS$2026-12-09T14:03:07.125Z$\n$");
-    EXPECT_EQ(formatSiteRecord(app, site, true),
+    EXPECT_EQ(formatSiteRecord(app, {"http://x.test/", ""}, true),
               "site$http://x.test/$$C:\\a.exe$2026-12-09T14:03:07.125Z$\n$");
     EXPECT_EQ(formatAppRecord(app), "app$C:\\a.exe$-$TS$\n$");
 }

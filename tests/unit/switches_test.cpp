@@ -12,17 +12,12 @@ Switches parse(std::vector<const char*> arguments) {
 }
 
 TEST(Switches, AreMatchedWholeAndCaseSensitivelyInAnyPosition) {
-    const Switches none = parse({"/TIME", "-time", "/times", "/tim", "time", "/STDIN", "/stdin ",
-                                 "/Utf8", "/debuglog2", ""});
+    const Switches none = parse({"/TIME", "-time", "/times", "/tim", "/STDIN", "/stdin ", "/Utf8"});
     EXPECT_FALSE(none.debugLog || none.utf8 || none.times || none.stdinStops);
     const Switches all = parse({"x", "/stdin", "/time", "/utf8", "/debuglog", "/time"});
     EXPECT_TRUE(all.debugLog && all.utf8 && all.times && all.stdinStops);
-    const Switches times = parse({"/time"});
-    EXPECT_TRUE(times.times);
-    EXPECT_FALSE(times.stdinStops || times.utf8 || times.debugLog);
-    const Switches input = parse({"a", "/stdin"});
-    EXPECT_TRUE(input.stdinStops);
-    EXPECT_FALSE(input.times);
+    const Switches one = parse({"a", "/stdin"});
+    EXPECT_TRUE(one.stdinStops && !one.times && !one.utf8 && !one.debugLog);
 }
 
 }  // namespace
