@@ -1,10 +1,12 @@
 // A browser-like process for the benchmarks: its windows serve one of the accessibility trees of
 // firefox_tree.h to other processes through WM_GETOBJECT.
 //
-//   firefox_like.exe [/tree firefox|firefox-today|chromium] /address <text>
+//   firefox_like.exe [/tree firefox|firefox-today|chromium|firefox-tabs|chromium-tabs]
+//                    /address <text> [/tabs <n>]
 //
 // firefox (the default) is the 50-object tree of an older Firefox; firefox-today and chromium
-// are the 150-object trees of today's browsers.
+// are the 150-object trees of today's browsers; firefox-tabs and chromium-tabs those of a window
+// with <n> tabs (100 by default) and a bookmarks bar of 40.
 // It speaks the test window program's protocol on standard input and output (so the test
 // driver can run it): "ready <pid>" first, then one answer a line to
 //   create <class> <hex title> -> "hwnd <n>"   show <hwnd> -> "ok"   destroy <hwnd> -> "ok"
@@ -14,6 +16,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -59,14 +62,20 @@ bool countCalls(const std::string& verb, std::istringstream&) {
 int main(int argc, char** argv) {
     std::string address = "http://firefox.example/";
     std::string shape = "firefox";
+    int tabs = bench::kManyTabs;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "/address") == 0) address = argv[i + 1];
         if (std::strcmp(argv[i], "/tree") == 0) shape = argv[i + 1];
+        if (std::strcmp(argv[i], "/tabs") == 0) tabs = std::atoi(argv[i + 1]);
     }
 
     CoInitialize(nullptr);  // the proxies of other processes call in through this thread's loop
     if (shape == "chromium")
         tree = bench::buildChromiumTodayTree(wide(address), &calls);
+    else if (shape == "chromium-tabs")
+        tree = bench::buildChromiumTabsTree(wide(address), tabs, bench::kManyBookmarks, &calls);
+    else if (shape == "firefox-tabs")
+        tree = bench::buildFirefoxTabsTree(wide(address), tabs, bench::kManyBookmarks, &calls);
     else if (shape == "firefox-today")
         tree = bench::buildFirefoxTodayTree(wide(address), &calls);
     else

@@ -204,4 +204,111 @@ inline FirefoxTree buildChromiumTodayTree(const std::wstring& address,
     return tree;
 }
 
+// Browsers with many tabs: the trees as the browsers' sources lay them out, with `tabs` tabs in
+// the tab strip (each with its close button) and `bookmarks` buttons on the bookmarks bar, and a
+// page of 80 objects. The first report of such a window must cost the same whatever the tabs.
+constexpr int kManyTabs = 100;
+constexpr int kManyBookmarks = 40;
+
+inline void addTabStrip(TreeBuilder& build, msaa_test::Node& parent, int tabs) {
+    constexpr LONG kRolePageTab = 0x25, kRolePushButton = 0x2B, kRolePageTabList = 0x3C;
+    msaa_test::Node& strip = build.node("tabs", kRolePageTabList).name(L"Tabs");
+    for (int tab = 1; tab <= tabs; ++tab) {
+        msaa_test::Node& pageTab =
+            build.node("tab", kRolePageTab).name(L"Tab " + std::to_wstring(tab));
+        pageTab.add(build.node("close", kRolePushButton).name(L"Close"));
+        strip.add(pageTab);
+    }
+    parent.add(strip);
+}
+
+inline msaa_test::Node& bookmarksBar(TreeBuilder& build, const wchar_t* name, int bookmarks) {
+    constexpr LONG kRoleToolbar = 0x16, kRolePushButton = 0x2B;
+    msaa_test::Node& bar = build.node("bookmarks", kRoleToolbar).name(name);
+    for (int mark = 1; mark <= bookmarks; ++mark)
+        bar.add(build.node("bookmark", kRolePushButton).name(L"Bookmark " + std::to_wstring(mark)));
+    return bar;
+}
+
+// A Chromium-family browser of the versions whose tab strip comes first: tab strip, toolbar with
+// the location bar group holding the address field ("Ctrl+L"), bookmarks bar, and the page in a
+// web view.
+inline FirefoxTree buildChromiumTabsTree(const std::wstring& address, int tabs, int bookmarks,
+                                         std::vector<std::string>* calls = nullptr) {
+    constexpr LONG kRoleWindow = 0x09, kRoleClient = 0x0A, kRoleGrouping = 0x14;
+    constexpr LONG kRoleToolbar = 0x16, kRolePushButton = 0x2B;
+    TreeBuilder build(calls);
+    msaa_test::Node& window = build.node("window", kRoleWindow).name(L"Chromium-like window");
+    msaa_test::Node& client = build.node("client", kRoleClient).name(L"Chromium-like window");
+    window.add(client);
+    addTabStrip(build, client, tabs);
+    msaa_test::Node& toolbar = build.node("toolbar", kRoleToolbar);
+    for (const wchar_t* button : {L"Back", L"Forward", L"Reload", L"Home"})
+        toolbar.add(build.node("button", kRolePushButton).name(button));
+    msaa_test::Node& location = build.node("location", kRoleGrouping);
+    location.add(build.node("siteinfo", kRolePushButton).name(L"View site information"))
+        .add(build.node("address", ROLE_SYSTEM_TEXT)
+                 .name(L"Address and search bar")
+                 .shortcut(L"Ctrl+L")
+                 .value(address))
+        .add(build.node("star", kRolePushButton).name(L"Bookmark this tab"));
+    toolbar.add(location);
+    for (const wchar_t* button : {L"Extensions", L"Profile", L"Chrome"})
+        toolbar.add(build.node("button", kRolePushButton).name(button));
+    client.add(toolbar).add(bookmarksBar(build, L"Bookmarks", bookmarks));
+    msaa_test::Node& view = build.node("webview", kRoleClient);
+    client.add(view.add(build.page(build.objects() + 80)));
+
+    FirefoxTree tree;
+    tree.window = &window;
+    tree.client = &client;
+    tree.objects = build.objects();
+    return tree;
+}
+
+// Current Firefox, 2026 layout: window object, menu bar, the tab toolbar holding the tab list,
+// the navigation toolbar with the search-mode button (a combo box holding the engine's name) and
+// the address input (a combo box whose value is the address, holding a text leaf named by it),
+// the bookmarks toolbar, and the page.
+inline FirefoxTree buildFirefoxTabsTree(const std::wstring& address, int tabs, int bookmarks,
+                                        std::vector<std::string>* calls = nullptr) {
+    constexpr LONG kRoleTitleBar = 0x01, kRoleMenuBar = 0x02, kRoleWindow = 0x09;
+    constexpr LONG kRoleClient = 0x0A, kRoleMenuItem = 0x0C, kRoleGrouping = 0x14;
+    constexpr LONG kRoleToolbar = 0x16, kRolePushButton = 0x2B;
+    TreeBuilder build(calls);
+    msaa_test::Node& window = build.node("window", kRoleWindow).name(L"Firefox-like window");
+    msaa_test::Node& client = build.node("client", kRoleClient);
+    window.addById(build.node("titlebar", kRoleTitleBar).name(L"title bar")).add(client);
+    build.simple(window);  // the scroll bar
+
+    msaa_test::Node& menuBar = build.node("menubar", kRoleMenuBar).name(L"Menu");
+    for (const wchar_t* item : {L"File", L"Edit", L"View", L"History", L"Bookmarks", L"Help"})
+        menuBar.add(build.node("menu", kRoleMenuItem).name(item));
+    msaa_test::Node& tabBar = build.node("tabbar", kRoleToolbar).name(L"Tabs");
+    addTabStrip(build, tabBar, tabs);
+    tabBar.add(build.node("button", kRolePushButton).name(L"Open a new tab"))
+        .add(build.node("button", kRolePushButton).name(L"List all tabs"));
+    msaa_test::Node& navigation = build.node("navigation", kRoleToolbar).name(L"Navigation");
+    for (const wchar_t* button : {L"Back", L"Forward", L"Reload"})
+        navigation.addById(build.node("button", kRolePushButton).name(button));
+    msaa_test::Node& mode = build.node("searchmode", ROLE_SYSTEM_COMBOBOX).name(L"More options");
+    mode.value(L"Google").add(build.node("engine", ROLE_SYSTEM_TEXT).name(L"Google"));
+    msaa_test::Node& input = build.node("urlbar", ROLE_SYSTEM_COMBOBOX);
+    input.name(L"Search with Google or enter address").value(address);
+    input.add(build.node("urltext", ROLE_SYSTEM_TEXT).name(address));
+    navigation.add(mode).add(input);
+    for (const wchar_t* button : {L"Downloads", L"Extensions", L"Open application menu"})
+        navigation.addById(build.node("button", kRolePushButton).name(button));
+    client.add(menuBar).add(tabBar).add(navigation)
+        .add(bookmarksBar(build, L"Bookmarks Toolbar", bookmarks));
+    msaa_test::Node& content = build.node("content", kRoleGrouping);
+    client.add(content.add(build.page(build.objects() + 80)));
+
+    FirefoxTree tree;
+    tree.window = &window;
+    tree.client = &client;
+    tree.objects = build.objects();
+    return tree;
+}
+
 }  // namespace bench

@@ -99,10 +99,13 @@ public:
                 "msaa_server.exe", std::vector<std::string>{"/address", "http://firefox.example/"}));
         site(firefox, firefox.create("MozillaWindowClass", "Firefox page"),
              "Firefox-like, tree", "http://firefox.example/", "Firefox page", kFirefoxWeight);
-        // No address in its tree: the address comes from the FireFox DDE server instead.
+        // No address in its tree, nor a combo box in a toolbar that would make it a current
+        // Firefox's (the stand-in's Chromium-like shape): the address comes from the FireFox DDE
+        // server instead.
         firefoxServer_ = std::make_unique<bench::DdeServerProcess>(
             "--url http://firefox-dde.example/ --title \"Firefox reply\"");
-        auto& noAddress = add(std::make_unique<e2e::TestWindows>("msaa_server.exe"));
+        auto& noAddress = add(std::make_unique<e2e::TestWindows>(
+            "msaa_server.exe", std::vector<std::string>{"/tree", "chromium"}));
         site(noAddress, noAddress.create("MozillaUIWindowClass", "Firefox without address"),
              "Firefox-like, DDE", "http://firefox-dde.example/", "Firefox reply", kFirefoxWeight);
 
