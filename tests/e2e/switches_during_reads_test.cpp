@@ -14,7 +14,7 @@ namespace {
 using e2e::appRecord;
 
 constexpr char kDescription[] = "Lookout Test Window";  // of testwin_ver.exe
-constexpr DWORD kTreeReadBoundMs = 1500;
+constexpr DWORD kTreeReadBoundMs = 1000;
 constexpr DWORD kSlackMs = 1500;  // what a loaded machine may add before a record arrives
 
 // A browser of a tree file, and two other windows; Lookout starts in front of the second.
@@ -83,7 +83,7 @@ TEST_F(SwitchesDuringReads, AHungReadGivesTheApplicationAtItsBoundAndATitleChang
     // The title check saw the new title while the read was still waited for.
     const std::string text = e2e::readFile(lookout_->logPath());
     const std::size_t titleChange = text.find("Title is changed - send new data\r\n");
-    const std::size_t givenUp = text.find("Browser processing: no address within 1500 ms");
+    const std::size_t givenUp = text.find("Browser processing: no address within 1000 ms");
     ASSERT_NE(titleChange, std::string::npos) << text;
     EXPECT_LT(titleChange, givenUp) << text;
 }
