@@ -11,6 +11,7 @@
 
 #include "app/records.h"
 #include "app/stdin_watch.h"
+#include "app/stop_handover.h"
 #include "diag/debug_log.h"
 #include "diag/thread_guard.h"
 #include "util/record_text.h"
@@ -25,6 +26,9 @@ constexpr unsigned char kStdinSwitch[] = "/stdin";
 // Set by the first caller of the termination hook; any later one (a second Ctrl+C, the end of
 // standard input during a Ctrl+C) waits for it to end the process.
 volatile LONG terminating = 0;
+
+// The poll hands over within about 10 ms; longer only when it is busy identifying a window.
+constexpr DWORD kHandOverBoundMs = 1000;
 
 void stopAtEndOfInput() { TerminationSignalHandler(SIGINT); }
 
@@ -82,6 +86,8 @@ void TerminationSignalHandler(int) {
     if (InterlockedExchange(&terminating, 1) != 0) {
         for (;;) Sleep(INFINITE);
     }
+    // The changes seen before the stop whose records still wait for a browser's address.
+    handOverReportsBeforeStop(kHandOverBoundMs);
     logMessage("Lookout Terminated");
     closeDebugLog();
     // The records handed over so far are written first, for as long as the pipe takes them; the

@@ -1,5 +1,7 @@
 #include "app/monitor_loop.h"
 
+#include "app/stop_handover.h"
+
 #include "browser/classify.h"
 #include "dde/dde_dispatch.h"
 #include "diag/debug_log.h"
@@ -98,10 +100,17 @@ void createConsoleDDEProcessingWindowProcess() {
     state.ddeWindow = startDDEDispatchLoop();
     if (!state.ddeWindow)
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
+    monitorLoopWillHandOver();
+    bool handedOver = false;
     for (;;) {
         // A read that ends meanwhile cuts the wait short: its record, and those behind it, need
         // not wait for the next poll.
         state.reads.waitForPoll(kPollIntervalMs);
         pollForegroundWindow(state, GetForegroundWindow(), GetTickCount64(), standardOutput());
+        if (!handedOver && stopWaitsForReports()) {
+            state.reports.writeAll(standardOutput());
+            reportsHandedOver();
+            handedOver = true;
+        }
     }
 }

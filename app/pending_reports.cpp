@@ -1,5 +1,6 @@
 #include "app/pending_reports.h"
 
+#include <limits>
 #include <utility>
 
 #include "app/records.h"
@@ -30,4 +31,8 @@ void PendingReports::writeReady(std::uint64_t now, lookout::RecordSink& out) {
             SendAppRecord(head.app, out);
         reports_.pop_front();
     }
+}
+
+void PendingReports::writeAll(lookout::RecordSink& out) {
+    writeReady(std::numeric_limits<std::uint64_t>::max(), out);
 }

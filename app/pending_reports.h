@@ -59,6 +59,8 @@ public:
     // Writes, in order, every report at the head whose read has ended or whose deadline has
     // come by `now`; stops at the first one still waiting for its address.
     void writeReady(std::uint64_t now, lookout::RecordSink& out);
+    // Writes every report, in order: those whose read has not ended as if its deadline had come.
+    void writeAll(lookout::RecordSink& out);
     bool empty() const { return reports_.empty(); }
 
 private:

@@ -20,14 +20,16 @@ constexpr DWORD kSlackMs = 1500;  // what a loaded machine may add before a reco
 // A browser of a tree file, and two other windows; Lookout starts in front of the second.
 class SwitchesDuringReads : public ::testing::Test {
 protected:
-    void start(const std::string& tree) {
+    void start(const std::string& tree, bool pipeStdin = false) {
         browser_ = std::make_unique<e2e::TreePlayer>(tree);
         window_ = browser_->window();
         first_ = others_.create("LookoutReadsFirst", "First other");
         second_ = others_.create("LookoutReadsSecond", "Second other");
         others_.show(first_);
         others_.show(second_);
-        lookout_ = std::make_unique<e2e::Lookout>(std::vector<std::string>{"/debuglog"});
+        std::vector<std::string> args{"/debuglog"};
+        if (pipeStdin) args.push_back("/stdin");
+        lookout_ = std::make_unique<e2e::Lookout>(args, std::string(), pipeStdin);
         ASSERT_TRUE(lookout_->waitForRecords(1));
     }
     // Brings the browser to the front, then the two others 100 and 300 ms after; returns the
@@ -86,6 +88,20 @@ TEST_F(SwitchesDuringReads, AHungReadGivesTheApplicationAtItsBoundAndATitleChang
     const std::size_t givenUp = text.find("Browser processing: no address within 1000 ms");
     ASSERT_NE(titleChange, std::string::npos) << text;
     EXPECT_LT(titleChange, givenUp) << text;
+}
+
+// A stop while the read is under way: the switches seen before it still reach the parent, the
+// browser's as a read that failed.
+TEST_F(SwitchesDuringReads, AStopDuringAReadWritesTheRecordsThatWaitForIt) {
+    start("chromium_hung.json", true);
+    const ULONGLONG shown = switchDuringTheRead();
+    sleepUntil(shown + 400);  // the second switch has been seen; the read is far from its bound
+    lookout_->closeStdin();
+    EXPECT_EQ(lookout_->waitForExit(kTreeReadBoundMs + kSlackMs), 1u);
+    ASSERT_TRUE(lookout_->waitForOutputClosed());
+    EXPECT_EQ(lookout_->output(), other("Second other") +
+                                      appRecord(browser_->exePath(), "-", "Hung page") +
+                                      other("First other") + other("Second other"));
 }
 
 }  // namespace
