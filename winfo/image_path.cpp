@@ -50,6 +50,11 @@ DWORD queryImagePath(HANDLE process, std::wstring& path) {
 }
 
 std::wstring longPathOf(const std::wstring& path) {
+    // Only a path with a short (8.3) element has a long form to ask for, and the system's call
+    // is asked only for a path of bounded length: under Wine it overflows the stack of its
+    // thread on a path of about 1,500 characters.
+    if (path.find(L'~') == std::wstring::npos) return path;
+    if (path.size() > kLongestPathAskedForLongForm) return {};
     std::wstring longPath = callGetLongPathName(path);
     if (!longPath.empty()) return longPath;
     // Windows forms a long path beyond MAX_PATH only from the prefixed form.
