@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "unit/test_files.h"
+#include "util/unique_handle.h"
 #include "winfo/description_cache.h"
 #include "winfo/desktop_class.h"
 #include "winfo/module_info.h"
@@ -78,6 +80,27 @@ TEST(DescribeExecutable, ReadsAgainOnlyWhenTheFileChanged) {
     e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), narrowPath);
     EXPECT_EQ(cache.describe(path), "-");
     EXPECT_EQ(reads, 3);
+    // A build of the same size and times moved into its place is another file all the same.
+    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), narrowPath);
+    EXPECT_EQ(cache.describe(path), "Zweite Beschreibung");
+    std::string rebuilt = e2e::readFile(narrowPath);
+    const std::string word("B\0e\0s\0c\0h\0r\0e\0i\0b\0u\0n\0g", 23);
+    ASSERT_NE(rebuilt.find(word), std::string::npos);
+    rebuilt[rebuilt.find(word) + 22] = 'x';
+    const std::string replacement = narrowPath + ".new";
+    e2e::writeFileOrThrow(replacement, rebuilt);
+    {
+        FILETIME created, accessed, written;
+        lookout::unique_hfile old(CreateFileA(narrowPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                              nullptr, OPEN_EXISTING, 0, nullptr));
+        lookout::unique_hfile fresh(CreateFileA(replacement.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(GetFileTime(old.get(), &created, &accessed, &written));
+        ASSERT_TRUE(SetFileTime(fresh.get(), &created, &accessed, &written));
+    }
+    ASSERT_TRUE(MoveFileExA(replacement.c_str(), narrowPath.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(cache.describe(path), "Zweite Beschreibunx");
+    EXPECT_EQ(reads, 5);
     DeleteFileA(narrowPath.c_str());
     EXPECT_EQ(cache.describe(path), "-") << "a file that is gone has no description";
     EXPECT_EQ(describeExecutable(binPath("testwin_ver.exe")), "Lookout Test Window");
@@ -95,6 +118,13 @@ TEST(ProcessCache, KnowsAProcessByIdAndCreationTimeAndKeepsTheRecentlyUsed) {
     }
     EXPECT_EQ(cache.find({10, 111})->imagePath, L"first");
     EXPECT_EQ(cache.find({100, 1}), nullptr);
+    // The key holds the whole creation time: two processes started within the same 7 minutes
+    // differ only in its low half.
+    FILETIME created, exited, kernel, user;
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+    std::uint64_t time = 0;
+    ASSERT_TRUE(processCreationTime(GetCurrentProcess(), time));
+    EXPECT_EQ(time, (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime);
 }
 
 std::string ownLongPath() {
