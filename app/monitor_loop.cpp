@@ -1,5 +1,6 @@
 #include "app/monitor_loop.h"
 
+#include "app/watchdog.h"
 #include "browser/browser_info.h"
 #include "browser/classify.h"
 #include "dde/dde_dispatch.h"
@@ -39,7 +40,8 @@ void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& ou
     GetWindowThreadProcessId(window, &state.processId);
     logMessage("Foreground Window Process ID %d", static_cast<int>(state.processId));
     if (state.processId == 0) return;
-    if (GetModuleInfo(state.processId, window, state.app) != ERROR_SUCCESS) return;
+    if (GetModuleInfo(state.processId, window, state.app, &state.appFollowsFrame) != ERROR_SUCCESS)
+        return;
     state.appIsCurrent = true;
 
     if (state.app.modulePath.find("javaw.exe") != std::string::npos) {
@@ -63,10 +65,27 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout:
         identifyAndReport(state, window, out);
         return;
     }
+    if (state.appFollowsFrame) {
+        checkFrameIdentity(state, window, out);
+        return;
+    }
     std::string title = GetWindowTitle(window);
     if (title == state.app.title) return;
     logMessage("Title is changed - send new data");
     state.app.title = std::move(title);
+    runReportStep(state, window, out);
+}
+
+void checkFrameIdentity(MonitorState& state, HWND window, lookout::RecordSink& out) {
+    AppRecord now;
+    if (GetModuleInfo(state.processId, window, now, &state.appFollowsFrame) != ERROR_SUCCESS)
+        return;
+    if (now.modulePath == state.app.modulePath && now.description == state.app.description &&
+        now.title == state.app.title)
+        return;
+    logMessage(now.title == state.app.title ? "Application in the frame is changed - send new data"
+                                            : "Title is changed - send new data");
+    state.app = std::move(now);
     runReportStep(state, window, out);
 }
 
@@ -92,6 +111,7 @@ void createConsoleDDEProcessingWindowProcess() {
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
     for (;;) {
         Sleep(kPollIntervalMs);
+        markPoll();
         pollForegroundWindow(state, GetForegroundWindow(), GetTickCount(), standardOutput());
     }
 }

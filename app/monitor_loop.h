@@ -22,6 +22,9 @@ struct MonitorState {
     // again at each title check instead of having its title compared, so no record joins
     // another window's path with its title; it is reported once identification succeeds.
     bool appIsCurrent = false;
+    // Whether lastWindow is the frame of a packaged app: its identity is checked again at each
+    // title check, as the app in it can arrive, end or become examinable while it stays.
+    bool appFollowsFrame = false;
 };
 
 // True once more than a second has passed since the last title check, across the tick
@@ -37,6 +40,9 @@ void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& ou
 // Identifies `window` into state.app and reports it; nothing when identification fails.
 void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& out);
 void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out);
+// The title check of a packaged app's frame: identifies it again and reports it when its app or
+// title changed.
+void checkFrameIdentity(MonitorState& state, HWND window, lookout::RecordSink& out);
 void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out);
 
 // Never returns.
