@@ -5,8 +5,9 @@
 #include "diag/crash_guard.h"
 #include "diag/thread_guard.h"
 
-int runLookout(int argc, char** argv, void (*monitorLoop)()) {
+int runLookout(int argc, char** argv, void (*monitorLoop)(), DWORD staleLimitMs) {
     startUp(argc, argv);
+    startWatchdog(staleLimitMs);
     if (runUnderCrashGuard(monitorLoop, GenerateDump)) endProgramAfterFault();
     return 0;
 }

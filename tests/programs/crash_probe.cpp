@@ -6,6 +6,9 @@
 //                      threads whose fault ends the program (the output writer's, the DDE one's)
 //   dde-thread-fault   the DDE dispatch thread writes through a null pointer: its window's
 //                      procedure is replaced by one that does, and a message is posted to it
+//   loop-ends          the loop queues records and its thread ends
+//   loop-stalls        the loop queues records and never polls again (the watchdog is given
+//                      2 s instead of its usual bound)
 // Other arguments (such as "/debuglog") go to start-up unchanged. It prints "loop <tid>" with the
 // loop's thread id, and "thread <tid>" with the id of a failing thread of its own, before failing.
 #include <windows.h>
@@ -15,6 +18,7 @@
 #include <stdexcept>
 
 #include "app/lookout_main.h"
+#include "app/records.h"
 #include "dde/dde_dispatch.h"
 #include "diag/thread_guard.h"
 
@@ -66,6 +70,12 @@ void failingLoop() {
         WaitForSingleObject(thread, INFINITE);
         for (;;) Sleep(10);
     }
+    if (std::strcmp(action, "loop-ends") == 0 || std::strcmp(action, "loop-stalls") == 0) {
+        for (const char* title : {"first", "second", "third"})
+            SendAppRecord(AppRecord{"C:\\probe.exe", "Probe", title}, standardOutput());
+        if (action[5] == 'e') ExitThread(0);
+        Sleep(INFINITE);
+    }
     if (std::strcmp(action, "dde-thread-fault") == 0) {
         HWND ddeWindow = startDDEDispatchLoop();
         SetWindowLongPtrA(ddeWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(faultingWindowProc));
@@ -82,5 +92,6 @@ int main(int argc, char** argv) {
     SetUnhandledExceptionFilter([](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_EXECUTE_HANDLER; });
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] != '/') action = argv[i];
-    return runLookout(argc, argv, failingLoop);
+    return runLookout(argc, argv, failingLoop,
+                      std::strcmp(action, "loop-stalls") == 0 ? 2000 : kStalePollLimitMs);
 }
