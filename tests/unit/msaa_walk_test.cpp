@@ -89,7 +89,8 @@ TEST_F(MsaaWalk, NotesTheFirstComboBoxsTextAndReadsTextsOnlyWhereTheyCanMatter) 
     Node& root = node("root");
     Node& toolbar = node("bar").role(kToolbar).name(L"Navigation");
     Node& urlCombo = node("combo").role(ROLE_SYSTEM_COMBOBOX).name(L"Search or enter address");
-    urlCombo.add(text("edit", L"Search or enter address", L"example.org/now"));
+    urlCombo.add(text("edit", L"Search or enter address", L"example.org/now"))
+        .add(text("later", L"Later", L"wrong: not the first text"));
     Node& search = node("search").role(ROLE_SYSTEM_COMBOBOX).name(L"Search");
     search.add(text("searchEdit", L"Search", L"wrong: not the first combo box"));
     toolbar.add(node("button").role(kPushButton).name(L"Back")).add(urlCombo).add(search);
@@ -106,6 +107,8 @@ TEST_F(MsaaWalk, NotesTheFirstComboBoxsTextAndReadsTextsOnlyWhereTheyCanMatter) 
     first = {};  // its kept object goes before the tear-down counts references
     EXPECT_EQ(callsOn("edit"), (Calls{"edit.role", "edit.name", "edit.value", "edit.enum",
                                       "edit.reset", "edit.count"}));
+    EXPECT_EQ(callsOn("later"), (Calls{"later.role", "later.enum", "later.reset",
+                                       "later.count"}));
     EXPECT_EQ(callsOn("search"), (Calls{"search.role", "search.name", "search.value",
                                         "search.enum", "search.reset", "search.count",
                                         "search.next"}));
@@ -293,6 +296,18 @@ TEST_F(MsaaWalk, ATreeThatNeverEndsStopsAtTheCallBudget) {
         EXPECT_LE(calls_.size(), 1000u) << root->label();
         EXPECT_EQ(address_, "kept");
     }
+}
+
+// The same tree where each look at the clock finds a millisecond more: the walk stops when its
+// time is up, however few of its calls it has made.
+TEST_F(MsaaWalk, ATreeThatNeverEndsStopsWhenItsTimeIsUp) {
+    static ULONGLONG now;
+    now = 0;
+    Node& endless = node("endless").reportChildCount(0x7FFFFFFF);
+    WalkBounds bounds(50000, 100, [] { return ++now; });
+    EXPECT_EQ(walkFirefoxTree(&endless, false, address_, bounds), kWalkStop);
+    EXPECT_EQ(now, 101u);
+    EXPECT_FALSE(bounds.allow(0));
 }
 
 TEST_F(MsaaWalk, LogsTheComboBoxAndEveryTextElementBelowItBeforeComparing) {
