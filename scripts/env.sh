@@ -33,8 +33,13 @@ lookout_need_packages() {
     command -v cmake >/dev/null || missing+=(cmake)
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
-    # scripts/clang-check compiles the product with clang as a second compiler.
+    # scripts/clang-check compiles the product with clang as a second compiler; the test command
+    # also runs the fuzz targets (scripts/fuzz), which need its libFuzzer and sanitizers.
     command -v clang++ >/dev/null || missing+=(clang)
+    if ! command -v clang++ >/dev/null ||
+        [ ! -f "$(clang++ -print-resource-dir)/include/fuzzer/FuzzedDataProvider.h" ]; then
+        missing+=(libclang-rt-dev)
+    fi
     # The Python reader and example parent (clients/python) and their tests: standard library only.
     command -v python3 >/dev/null || missing+=(python3)
     if [ ${#missing[@]} -gt 0 ]; then
