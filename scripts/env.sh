@@ -40,6 +40,8 @@ lookout_need_packages() {
         [ ! -f "$(clang++ -print-resource-dir)/include/fuzzer/FuzzedDataProvider.h" ]; then
         missing+=(libclang-rt-dev)
     fi
+    # The scenarios of a Japanese system run with a ja_JP locale generated from its definition.
+    [ -f /usr/share/i18n/locales/ja_JP ] || missing+=(locales)
     # The Python reader and example parent (clients/python) and their tests: standard library only.
     command -v python3 >/dev/null || missing+=(python3)
     if [ ${#missing[@]} -gt 0 ]; then

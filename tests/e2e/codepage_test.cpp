@@ -1,0 +1,30 @@
+// A Japanese system (ANSI code page 932), where a character can be two bytes. These scenarios
+// run in a Wine prefix of their own started with a Japanese locale
+// (tests/tooling/codepage_932.sh); anywhere else they are skipped.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "e2e/driver.h"
+
+namespace {
+
+// The system's narrow title is cut at 1023 bytes inside the last character; the record's is cut
+// before it, and is otherwise the same bytes.
+TEST(CodePage932, ATitleCutInsideACharacterEndsBeforeIt) {
+    if (GetACP() != 932) GTEST_SKIP() << "needs code page 932, not " << GetACP();
+    std::string title = "ab";
+    for (int i = 0; i < 600; ++i) title += "\xE3\x81\x82";  // U+3042, two bytes in 932
+    e2e::TestWindows windows("testwin_plain.exe", {"/utf8"});
+    HWND window = windows.create("LookoutJapanese", title);
+    windows.show(window);
+    char narrow[1024] = {};
+    ASSERT_EQ(GetWindowTextA(window, narrow, sizeof narrow), 1023);
+    ASSERT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(narrow[1022]))) << "the system splits it";
+    e2e::Lookout lookout;
+    ASSERT_TRUE(lookout.waitForRecords(1));
+    EXPECT_EQ(lookout.output(),
+              e2e::appRecord(windows.exePath(), "-", std::string(narrow, 1022)));
+}
+
+}  // namespace
