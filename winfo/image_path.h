@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 
 // The longest path Windows allows, in UTF-16 units with the terminating NUL.
@@ -15,12 +14,9 @@ constexpr DWORD kLongestPath = 32768;
 // the system grants for elevated processes too). 0, or a Windows error code.
 DWORD queryImagePath(HANDLE process, std::wstring& path);
 
-// The longest path whose long form is asked of the system, in UTF-16 units.
-constexpr std::size_t kLongestPathAskedForLongForm = 1000;
-
-// The long form of `path` (every 8.3 element replaced by its long name, in its case on disk), or
-// empty when it cannot be formed: the file is gone, or the path is longer than
-// kLongestPathAskedForLongForm. A path without "~" has no short element and is its own long form.
+// The long form of `path`, every short (8.3) element replaced by its long name, in its case on
+// disk; any other element stays as it is, so a path without "~" is its own long form. Empty
+// when it cannot be formed, for instance because the file is gone.
 std::wstring longPathOf(const std::wstring& path);
 
 // `path` as the file functions take it at any length: past MAX_PATH with the "\\?\" prefix.

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "unit/test_files.h"
 #include "util/unique_handle.h"
 #include "winfo/description_cache.h"
 #include "winfo/desktop_class.h"
+#include "winfo/image_path.h"
 #include "winfo/module_info.h"
 #include "winfo/process_cache.h"
 #include "winfo/version_info.h"
@@ -125,6 +127,26 @@ TEST(ProcessCache, KnowsAProcessByIdAndCreationTimeAndKeepsTheRecentlyUsed) {
     std::uint64_t time = 0;
     ASSERT_TRUE(processCreationTime(GetCurrentProcess(), time));
     EXPECT_EQ(time, (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime);
+}
+
+// Each short element is looked up on its own, at any depth: a long path of 2,400 characters
+// behind a short one of 130 (the system's call for the whole path overflows its stack there).
+TEST(LongPathOf, ReplacesEachShortElementAtAnyDepth) {
+    std::wstring folder = L"\\\\?\\C:\\lookout-deep-" + std::to_wstring(GetCurrentProcessId());
+    std::vector<std::wstring> folders{folder};
+    for (int level = 0; level < 12; ++level)
+        folders.push_back(folders.back() + L"\\" + std::wstring(200, L'd') + std::to_wstring(level));
+    for (const std::wstring& each : folders) ASSERT_TRUE(CreateDirectoryW(each.c_str(), nullptr));
+    const std::wstring longPath = folders.back() + L"\\Deep Window.exe";
+    ASSERT_TRUE(CopyFileW(binPath("testwin_plain.exe").c_str(), longPath.c_str(), FALSE));
+    std::wstring shortPath(kLongestPath, L'\0');
+    shortPath.resize(GetShortPathNameW(longPath.c_str(), &shortPath[0], kLongestPath));
+    ASSERT_LT(shortPath.size(), MAX_PATH);
+    EXPECT_EQ(longPathOf(shortPath), longPath);
+    EXPECT_EQ(longPathOf(shortPath.substr(4)), longPath.substr(4));
+    DeleteFileW(longPath.c_str());
+    EXPECT_EQ(longPathOf(shortPath), L"") << "a file that is gone";
+    for (auto each = folders.rbegin(); each != folders.rend(); ++each) RemoveDirectoryW(each->c_str());
 }
 
 std::string ownLongPath() {
