@@ -1,16 +1,13 @@
-// A Japanese system (ANSI code page 932), where a character can be two bytes. These scenarios
-// run in a Wine prefix of their own started with a Japanese locale
-// (tests/tooling/codepage_932.sh); anywhere else they are skipped.
+// A Japanese system (code page 932), run by tests/tooling/codepage_932.sh in a Wine prefix of
+// its own with a Japanese locale; skipped anywhere else.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "e2e/driver.h"
 
-namespace {
-
-// The system's narrow title is cut at 1023 bytes inside the last character; the record's is cut
-// before it, and is otherwise the same bytes.
+// The system's narrow title is cut at 1023 bytes inside the last character; the record's is
+// cut before it, and is otherwise the same bytes.
 TEST(CodePage932, ATitleCutInsideACharacterEndsBeforeIt) {
     if (GetACP() != 932) GTEST_SKIP() << "needs code page 932, not " << GetACP();
     std::string title = "ab";
@@ -23,8 +20,5 @@ TEST(CodePage932, ATitleCutInsideACharacterEndsBeforeIt) {
     ASSERT_TRUE(IsDBCSLeadByte(static_cast<BYTE>(narrow[1022]))) << "the system splits it";
     e2e::Lookout lookout;
     ASSERT_TRUE(lookout.waitForRecords(1));
-    EXPECT_EQ(lookout.output(),
-              e2e::appRecord(windows.exePath(), "-", std::string(narrow, 1022)));
+    EXPECT_EQ(lookout.output(), e2e::appRecord(windows.exePath(), "-", std::string(narrow, 1022)));
 }
-
-}  // namespace
