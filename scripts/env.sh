@@ -33,6 +33,8 @@ lookout_need_packages() {
     command -v cmake >/dev/null || missing+=(cmake)
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+    # nlohmann/json (header-only): LookoutTree.exe and the test programs read and write tree files.
+    [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
     # scripts/clang-check compiles the product with clang as a second compiler; the test command
     # also runs the fuzz targets (scripts/fuzz), which need its libFuzzer and sanitizers.
     command -v clang++ >/dev/null || missing+=(clang)

@@ -2,7 +2,6 @@
 // Lookout looks for: the site records the parent receives.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,16 +21,12 @@ BOOL CALLBACK collectChild(HWND child, LPARAM windows) {
     return TRUE;
 }
 
-// A copy of a test program under a browser's executable name, in `folder`.
+// A copy of a test program under another executable's name, in `folder`.
 std::string copyAs(const std::string& folder, const std::string& fileName,
-                   const std::string& program = "msaa_server.exe") {
+                   const std::string& program) {
     const std::string path = folder + "\\" + fileName;
     e2e::copyFileOrThrow(e2e::binPath(program), path);
     return path;
-}
-
-std::size_t callsMade(e2e::TestWindows& browser) {
-    return std::stoul(browser.command("calls").substr(std::strlen("calls ")));
 }
 
 std::vector<HWND> enumerationOrder(HWND window) {
@@ -132,16 +127,12 @@ TEST(ChromiumSites, AnOmniboxOfEitherKindGivesTheAddressAndAFrameWithoutOneIsAnA
 // A window's second report reads the element found at the first with a handful of calls.
 TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
     const std::string folder = e2e::freshTempDir("today");
-    e2e::TestWindows chrome(copyAs(folder, "chrome.exe"),
-                            {"/tree", "chromium", "/address", "\"x.org/?$1\""});
-    e2e::TestWindows edge(copyAs(folder, "msedge.exe"),
-                          {"/tree", "chromium", "/address", "beispiel.de", "/name",
-                           "\"Adress- und Suchleiste\"", "/shortcut", "Strg+L"});
-    e2e::TestWindows brave(copyAs(folder, "brave.exe"), {"/tree", "chromium", "/noshortcut"});
-    e2e::TestWindows code(copyAs(folder, "Code.exe"), {"/tree", "chromium", "/address", "x.org"});
+    e2e::TreePlayer chrome("chromium.json");
+    e2e::TreePlayer edge("chromium_german.json");
+    e2e::TreePlayer brave("chromium_no_shortcut.json");
+    e2e::TreePlayer code("chromium.json", "Code.exe");
     e2e::TestWindows vivaldi(copyAs(folder, "vivaldi.exe", "testwin_plain.exe"));
-    e2e::TestWindows firefox(copyAs(folder, "firefox.exe"),
-                             {"/tree", "firefox-today", "/address", "http://x.org/"});
+    e2e::TreePlayer firefox("firefox_today.json");
     const char* chromium = "Chrome_WidgetWin_1";
     const struct {
         e2e::TestWindows* process;
@@ -163,12 +154,14 @@ TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
     for (std::size_t round = 0; round < 2; ++round) {
         for (std::size_t i = 0; i < windows.size(); ++i) {
             e2e::TestWindows& process = *browsers[i].process;
-            const bool counts = &process == &chrome || &process == &firefox;
-            const std::size_t calls = counts ? callsMade(process) : 0;
+            e2e::TreePlayer* counted = &process == &chrome     ? &chrome
+                                       : &process == &firefox ? &firefox
+                                                              : nullptr;
+            const long calls = counted ? counted->calls() : 0;
             process.show(windows[i]);
             ASSERT_TRUE(lookout.waitForRecords(round * windows.size() + i + 1)) << i;
-            if (round == 1 && counts) {
-                EXPECT_LE(callsMade(process) - calls, 6u) << "the tree walked again: " << i;
+            if (round == 1 && counted) {
+                EXPECT_LE(counted->calls() - calls, 6) << "the tree walked again: " << i;
             }
         }
     }

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -488,6 +490,109 @@ void TestWindows::quit() {
     DWORD written = 0;
     WriteFile(child_->stdinWrite(), "quit\n", 5, &written, nullptr);
     if (child_->waitForExit(kDefaultDeadlineMs) == STILL_ACTIVE) child_->kill();
+}
+
+// ---- TreePlayer ----
+
+long TreeCounts::on(const std::string& path, const std::string& method) const {
+    auto object = objects.find(path);
+    if (object == objects.end()) return 0;
+    long sum = 0;
+    for (const auto& [name, n] : object->second)
+        if (method.empty() || name == method) sum += n;
+    return sum;
+}
+
+bool removeFolder(const std::string& folder) {
+    auto removeAll = [](const std::string& dir, auto& self) -> bool {
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &entry);
+        bool clean = true;
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = entry.cFileName;
+                if (name == "." || name == "..") continue;
+                const std::string path = dir + "\\" + name;
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    clean = self(path, self) && clean;
+                } else {
+                    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    clean = DeleteFileA(path.c_str()) && clean;
+                }
+            } while (FindNextFileA(search, &entry));
+            FindClose(search);
+        }
+        return RemoveDirectoryA(dir.c_str()) && clean;
+    };
+    return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, 5000);
+}
+
+TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable) {
+    const std::string source =
+        treeFile.find('\\') == std::string::npos ? binPath("trees\\" + treeFile) : treeFile;
+    nlohmann::json tree;
+    try {
+        tree = nlohmann::json::parse(readFile(source));
+    } catch (const nlohmann::json::exception& error) {
+        throw std::runtime_error(source + ": " + error.what());
+    }
+    const nlohmann::json window = tree.value("window", nlohmann::json::object());
+    windowClass = window.value("class", std::string());
+    windowTitle = window.value("title", std::string());
+    std::string exeName = executable.empty() ? window.value("executable", std::string()) : executable;
+    if (exeName.empty()) exeName = "tree_player.exe";
+    playerFolder = freshTempDir("tree");
+    playerExe = playerFolder + "\\" + exeName;
+    playerTree = playerFolder + "\\" + source.substr(source.find_last_of('\\') + 1);
+    try {
+        copyFileOrThrow(binPath("tree_player.exe"), playerExe);
+        copyFileOrThrow(source, playerTree);
+    } catch (...) {
+        removeFolder(playerFolder);
+        throw;
+    }
+}
+
+TreePlayerFiles::~TreePlayerFiles() { removeFolder(playerFolder); }
+
+TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable)
+    : TreePlayerFiles(treeFile, executable),
+      TestWindows(playerExe, {"/tree", quote(playerTree)}) {}
+
+HWND TreePlayer::window() {
+    if (!window_) window_ = newWindow();
+    return window_;
+}
+
+HWND TreePlayer::newWindow() {
+    const std::string answer = command("window");
+    const unsigned long long value = std::strtoull(answer.c_str() + 5, nullptr, 10);
+    if (answer.rfind("hwnd ", 0) != 0 || value == 0)
+        throw std::runtime_error("cannot create the tree's window: " + answer);
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+}
+
+long TreePlayer::calls() {
+    const std::string answer = command("calls");
+    if (answer.rfind("calls ", 0) != 0) throw std::runtime_error("calls: " + answer);
+    return std::strtol(answer.c_str() + 6, nullptr, 10);
+}
+
+TreeCounts TreePlayer::counts() {
+    const std::string answer = command("counts");
+    if (answer.rfind("counts ", 0) != 0) throw std::runtime_error("counts: " + answer);
+    const nlohmann::json parsed = nlohmann::json::parse(answer.substr(7));
+    TreeCounts counts;
+    counts.total = parsed.at("total").get<long>();
+    for (const auto& [path, methods] : parsed.at("objects").items())
+        for (const auto& [method, n] : methods.items()) counts.objects[path][method] = n.get<long>();
+    return counts;
+}
+
+void TreePlayer::replaceTree(const std::string& json) {
+    writeFileOrThrow(treePath(), json);
+    const std::string answer = command("reload");
+    if (answer != "ok") throw std::runtime_error("the player rejected the tree: " + answer);
 }
 
 }  // namespace e2e

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -167,6 +168,54 @@ private:
     std::string pending_;
     DWORD pid_ = 0;
 };
+
+// The calls a tree player's tree has answered: in all, and per object (by its path of child
+// positions from 1, "" for the root, "window" for the window object) and method
+// ("get_accName", "Next", ...).
+struct TreeCounts {
+    long total = 0;
+    std::map<std::string, std::map<std::string, long>> objects;
+    // The calls on one object, in all or of one method.
+    long on(const std::string& path, const std::string& method = {}) const;
+};
+
+// The folder of one tree player: a copy of tree_player.exe named as the tree file's
+// window.executable says and a copy of the tree file, removed with the object.
+struct TreePlayerFiles {
+    TreePlayerFiles(const std::string& treeFile, const std::string& executable);
+    ~TreePlayerFiles();
+    std::string playerFolder, playerExe, playerTree, windowClass, windowTitle;
+};
+
+// The tree player (tests/programs/tree_player.cpp) serving a tree file, run as the browser the
+// file names. `treeFile` is a file of tests/trees ("chrome_2025.json") or a full path; the file
+// is copied, so the test may rewrite the copy. `executable` runs it under another file name
+// than the tree's window.executable (for example an Electron application's).
+class TreePlayer : private TreePlayerFiles, public TestWindows {
+public:
+    explicit TreePlayer(const std::string& treeFile, const std::string& executable = {});
+
+    // The window of the file's class and title, created on the first call; newWindow() makes
+    // another one.
+    HWND window();
+    HWND newWindow();
+    const std::string& treePath() const { return playerTree; }
+    const std::string& title() const { return windowTitle; }  // UTF-8
+
+    // The calls made on the tree so far.
+    long calls();
+    TreeCounts counts();
+    // Writes `json` over the copy of the tree file and has the player read it again (a
+    // navigation); throws when the player rejects the file.
+    void replaceTree(const std::string& json);
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Removes a folder and everything in it, waiting a little for files still in use (the
+// executable of a process that has just ended). False when something is left.
+bool removeFolder(const std::string& folder);
 
 // Delivers Ctrl+C to a process the way the console would: under Wine, SIGINT to the process
 // whose command line holds `token`.

@@ -1,4 +1,4 @@
-// Firefox windows of another process (msaa_server.exe) that serve an accessibility tree: the
+// Firefox windows of another process (the tree player) that serve an accessibility tree: the
 // real Lookout.exe reports the address from the tree, falls back to an application record
 // without one, and is held only briefly by a browser that does not serve its object.
 #include <gtest/gtest.h>
@@ -16,8 +16,6 @@ using e2e::siteRecord;
 constexpr DWORD kObjectBoundMs = 1000;
 // Generous: once the DDE fallback is in place it adds its own waits for a window without address.
 constexpr DWORD kRecordDeadlineMs = 20000;
-
-std::string quoted(const std::string& argument) { return "\"" + argument + "\""; }
 
 bool logHas(const std::string& log, const std::string& line) {
     return log.find(line + "\r\n") != std::string::npos;
@@ -37,14 +35,12 @@ long long heldFor(const std::string& log, const std::string& function) {
 }
 
 TEST(Firefox, BothWindowClassesAreReportedWithTheAddressOfTheTextElement) {
-    // The combo box and the text element are named with the address; the text element's value
-    // is what the user typed, and that is the address reported. "$" is escaped; with "/utf8" the
-    // address is UTF-8, while the log keeps the code page.
-    const std::string address = "http://lookout.example/page?a=1$2";
-    const std::string typed = u8"http://lookout.example/caf\u00e9\u4e2d?q=$x";
-    e2e::TestWindows browser("msaa_server.exe", {"/address", quoted(address), "/textvalue",
-                                                 "hex:" + e2e::toHex(typed)});
-    HWND mainWindow = browser.create("MozillaWindowClass", "Example $ Page - Mozilla Firefox");
+    // The combo box and the text element are named with the address
+    // "http://lookout.example/page?a=1$2"; the text element's value is what the user typed, and
+    // that is the address reported. "$" is escaped; with "/utf8" the address is UTF-8, while the
+    // log keeps the code page.
+    e2e::TreePlayer browser("firefox_old.json");
+    HWND mainWindow = browser.window();
     HWND uiWindow = browser.create("MozillaUIWindowClass", "Library");
     browser.show(mainWindow);
     e2e::Lookout lookout({"/debuglog", "/utf8"});
@@ -67,8 +63,8 @@ TEST(Firefox, BothWindowClassesAreReportedWithTheAddressOfTheTextElement) {
 }
 
 TEST(Firefox, WithoutAnAddressComboBoxTheWindowIsReportedAsAnApplication) {
-    e2e::TestWindows browser("msaa_server.exe");
-    HWND window = browser.create("MozillaWindowClass", "No address bar");
+    e2e::TreePlayer browser("firefox_old_no_address.json");
+    HWND window = browser.window();
     browser.show(window);
     e2e::Lookout lookout({"/debuglog"});
     ASSERT_TRUE(lookout.waitForRecords(1, kRecordDeadlineMs));
@@ -83,8 +79,8 @@ TEST(Firefox, WithoutAnAddressComboBoxTheWindowIsReportedAsAnApplication) {
 
 TEST(Firefox, ABrowserThatDoesNotServeItsObjectHoldsLookoutOnlyForTheBound) {
     // The window thread waits inside WM_GETOBJECT until the process is told to quit.
-    e2e::TestWindows browser("msaa_server.exe", {"/stall", "/address", "http://never/"});
-    HWND window = browser.create("MozillaWindowClass", "Stalled browser");
+    e2e::TreePlayer browser("firefox_stalled.json");
+    HWND window = browser.window();
     browser.show(window);
     e2e::Lookout lookout({"/debuglog"});
     ASSERT_TRUE(lookout.waitForRecords(1, kRecordDeadlineMs));

@@ -5,17 +5,47 @@
 // deleted by Release, so a test can check the count after a walk) and, when given a call list,
 // records the calls made on it as "<label>.<call>", with the child id in brackets for calls that
 // address a child rather than the object itself.
-// Used in-process by the unit tests and across processes by the test browser window, which can
-// tell how many calls were made on its objects.
+// Used in-process by the unit tests and across processes by the tree player, which loads its
+// objects from a tree file (tree_file.h), counts the calls per object and per method, and can make
+// an object misbehave: answer late, fail a method, change its texts after some calls.
 
 #include <windows.h>
 #include <oleacc.h>
 
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace msaa_test {
+
+// The calls made on a tree: per object (its path of child positions, "" for the root) and
+// method (the IAccessible or IEnumVARIANT method's name).
+struct CallCounts {
+    long total = 0;
+    std::map<std::string, std::map<std::string, long>> objects;
+};
+
+// What an object answers about itself.
+struct Props {
+    std::optional<LONG> role = 0;  // none: get_accRole fails
+    std::optional<std::wstring> roleText;  // a role given as a string instead of a number
+    std::optional<std::wstring> name, value, shortcut;  // none: S_FALSE and no string
+    std::optional<LONG> state;  // none: not offered
+    std::optional<RECT> location;  // left, top, width, height; none: not offered
+};
+
+// How an object misbehaves.
+struct Misbehaviour {
+    // Milliseconds before a method answers, by method name or "*" for every method;
+    // INFINITE waits until the process is told to quit.
+    std::map<std::string, DWORD> delays;
+    std::set<std::string> failing;  // methods that answer E_FAIL
+    long afterCalls = 0;  // from this call on the object (1 for the first) on, `after` answers
+    Props after;
+};
 
 class Node : public IAccessible, public IEnumVARIANT {
 public:
@@ -26,20 +56,35 @@ public:
     Node& operator=(const Node&) = delete;
 
     // --- set-up --------------------------------------------------------------------------
-    Node& role(LONG value) { role_ = value; roleIsText_ = false; return *this; }
-    Node& roleAsText(std::wstring text) { roleText_ = std::move(text); roleIsText_ = true; return *this; }
-    Node& name(std::wstring text) { name_ = std::move(text); hasName_ = true; return *this; }
-    Node& value(std::wstring text) { value_ = std::move(text); hasValue_ = true; return *this; }
-    Node& shortcut(std::wstring text) { shortcut_ = std::move(text); hasShortcut_ = true; return *this; }
-    Node& failRole() { roleFails_ = true; return *this; }
-    Node& failName() { nameFails_ = true; return *this; }
-    Node& failValue() { valueFails_ = true; return *this; }
+    Node& role(LONG value) { props_.role = value; props_.roleText.reset(); return *this; }
+    Node& roleAsText(std::wstring text) { props_.roleText = std::move(text); return *this; }
+    Node& name(std::wstring text) { props_.name = std::move(text); return *this; }
+    Node& value(std::wstring text) { props_.value = std::move(text); return *this; }
+    Node& shortcut(std::wstring text) { props_.shortcut = std::move(text); return *this; }
+    Node& failRole() { return fail("get_accRole"); }
+    Node& failName() { return fail("get_accName"); }
+    Node& failValue() { return fail("get_accValue"); }
+    Node& fail(const std::string& method) { misbehaviour_.failing.insert(method); return *this; }
+    // Everything at once, as a tree file gives it; the children stay.
+    Node& props(Props props) { props_ = std::move(props); return *this; }
+    Node& misbehave(Misbehaviour misbehaviour) { misbehaviour_ = std::move(misbehaviour); return *this; }
+    // Counts its calls into `counts` under `path`. `quitting`, when set, ends waits of INFINITE.
+    Node& countInto(CallCounts* counts, std::string path, HANDLE quitting = nullptr) {
+        counts_ = counts;
+        path_ = std::move(path);
+        quitting_ = quitting;
+        return *this;
+    }
+    // An object whose element is gone (a replaced element): every call fails.
+    Node& gone() { gone_ = true; return *this; }
+    Node& clearChildren() { children_.clear(); cursor_ = 0; return *this; }
     // The enumerator hands this child out as VT_DISPATCH.
     Node& add(Node& child) { children_.push_back({Kind::Dispatch, &child}); return *this; }
     // The enumerator hands out a child id; get_accChild turns it into this child.
     Node& addById(Node& child) { children_.push_back({Kind::Id, &child}); return *this; }
-    // A child id without an object of its own (get_accChild gives S_FALSE and no object).
-    Node& addSimple() { children_.push_back({Kind::Simple, nullptr}); return *this; }
+    // A child id without an object of its own (get_accChild gives S_FALSE and no object). With
+    // `data`, this object answers for it what `data` answers about itself.
+    Node& addSimple(Node* data = nullptr) { children_.push_back({Kind::Simple, data}); return *this; }
     // An element of a tag the walker does not take (a string).
     Node& addOtherTag() { children_.push_back({Kind::OtherTag, nullptr}); return *this; }
     Node& noEnumerator() { enumerable_ = false; return *this; }
@@ -52,6 +97,7 @@ public:
 
     LONG references() const { return references_; }
     const std::string& label() const { return label_; }
+    const std::string& path() const { return path_; }
 
     // --- IUnknown ------------------------------------------------------------------------
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
@@ -63,7 +109,14 @@ public:
             *object = static_cast<IDispatch*>(this);
         else if (iid == IID_IEnumVARIANT && enumerable_)
             *object = static_cast<IEnumVARIANT*>(this);
-        if (iid == IID_IEnumVARIANT) record("enum");
+        if (iid == IID_IEnumVARIANT) {
+            record("enum");
+            // Only this query is a call on the tree; the others are the system's own.
+            if (HRESULT failure = enter("QueryInterface")) {
+                *object = nullptr;
+                return failure;
+            }
+        }
         if (!*object) return E_NOINTERFACE;
         AddRef();
         return S_OK;
@@ -93,6 +146,7 @@ public:
         record("count");
         if (!count) return E_POINTER;
         *count = 0;
+        if (HRESULT failure = enter("get_accChildCount")) return failure;
         if (FAILED(countFailure_)) return countFailure_;
         *count = hasReportedCount_ ? reportedCount_ : static_cast<LONG>(children_.size());
         return S_OK;
@@ -101,6 +155,7 @@ public:
         record("child(" + std::to_string(id.vt == VT_I4 ? id.lVal : -1) + ")");
         if (!child) return E_POINTER;
         *child = nullptr;
+        if (HRESULT failure = enter("get_accChild")) return failure;
         if (id.vt != VT_I4 || id.lVal < 1 || static_cast<std::size_t>(id.lVal) > children_.size())
             return E_INVALIDARG;
         const Child& entry = children_[static_cast<std::size_t>(id.lVal) - 1];
@@ -111,37 +166,64 @@ public:
         return S_OK;
     }
     STDMETHODIMP get_accName(VARIANT id, BSTR* text) noexcept override {
-        return giveText("name", id, hasName_, nameFails_, name_, text);
+        return giveText("name", "get_accName", &Props::name, id, text);
     }
     STDMETHODIMP get_accValue(VARIANT id, BSTR* text) noexcept override {
-        return giveText("value", id, hasValue_, valueFails_, value_, text);
+        return giveText("value", "get_accValue", &Props::value, id, text);
     }
     STDMETHODIMP get_accKeyboardShortcut(VARIANT id, BSTR* text) noexcept override {
-        return giveText("shortcut", id, hasShortcut_, false, shortcut_, text);
+        return giveText("shortcut", "get_accKeyboardShortcut", &Props::shortcut, id, text);
     }
     STDMETHODIMP get_accRole(VARIANT id, VARIANT* role) noexcept override {
         record("role" + childSuffix(id));
         if (!role) return E_POINTER;
         VariantInit(role);
-        if (!addressesSelf(id)) return E_INVALIDARG;
-        if (roleFails_) return E_FAIL;
-        if (roleIsText_) {
+        Node* self = answering(id);
+        if (!self) return E_INVALIDARG;
+        if (HRESULT failure = enter("get_accRole")) return failure;
+        const Props& props = self->current();
+        if (props.roleText) {
             role->vt = VT_BSTR;
-            role->bstrVal = SysAllocStringLen(roleText_.data(), static_cast<UINT>(roleText_.size()));
-        } else {
-            role->vt = VT_I4;
-            role->lVal = role_;
+            role->bstrVal = SysAllocStringLen(props.roleText->data(),
+                                              static_cast<UINT>(props.roleText->size()));
+            return S_OK;
         }
+        if (!props.role) return E_FAIL;
+        role->vt = VT_I4;
+        role->lVal = *props.role;
+        return S_OK;
+    }
+    STDMETHODIMP get_accState(VARIANT id, VARIANT* state) noexcept override {
+        if (!state) return E_POINTER;
+        VariantInit(state);
+        Node* self = answering(id);
+        if (!self) return E_INVALIDARG;
+        if (HRESULT failure = enter("get_accState")) return failure;
+        const Props& props = self->current();
+        if (!props.state) return E_NOTIMPL;
+        state->vt = VT_I4;
+        state->lVal = *props.state;
+        return S_OK;
+    }
+    STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                             VARIANT id) noexcept override {
+        if (!left || !top || !width || !height) return E_POINTER;
+        *left = *top = *width = *height = 0;
+        Node* self = answering(id);
+        if (!self) return E_INVALIDARG;
+        if (HRESULT failure = enter("accLocation")) return failure;
+        const Props& props = self->current();
+        if (!props.location) return E_NOTIMPL;
+        *left = props.location->left;
+        *top = props.location->top;
+        *width = props.location->right;
+        *height = props.location->bottom;
         return S_OK;
     }
 
     // --- IAccessible: not offered ---------------------------------------------------------
     STDMETHODIMP get_accParent(IDispatch** parent) noexcept override { return none(parent); }
     STDMETHODIMP get_accDescription(VARIANT, BSTR* text) noexcept override { return none(text); }
-    STDMETHODIMP get_accState(VARIANT, VARIANT* state) noexcept override {
-        if (state) VariantInit(state);
-        return E_NOTIMPL;
-    }
     STDMETHODIMP get_accHelp(VARIANT, BSTR* text) noexcept override { return none(text); }
     STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, LONG*) noexcept override { return none(file); }
     STDMETHODIMP get_accFocus(VARIANT* id) noexcept override {
@@ -154,7 +236,6 @@ public:
     }
     STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* text) noexcept override { return none(text); }
     STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) noexcept override { return E_NOTIMPL; }
     STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override {
         if (end) VariantInit(end);
         return E_NOTIMPL;
@@ -172,6 +253,7 @@ public:
         record("next");
         if (fetched) *fetched = 0;
         if (!elements) return E_POINTER;
+        if (HRESULT failure = enter("Next")) return failure;
         ULONG given = 0;
         for (; given < wanted; ++given) {
             ++nextCalls_;
@@ -201,11 +283,13 @@ public:
     }
     STDMETHODIMP Skip(ULONG count) noexcept override {
         record("skip");
+        if (HRESULT failure = enter("Skip")) return failure;
         cursor_ += count;
         return cursor_ <= children_.size() ? S_OK : S_FALSE;
     }
     STDMETHODIMP Reset() noexcept override {
         record("reset");
+        if (HRESULT failure = enter("Reset")) return failure;
         cursor_ = 0;
         return S_OK;
     }
@@ -232,30 +316,67 @@ private:
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT giveText(const char* call, const VARIANT& id, bool present, bool fails,
-                     const std::wstring& text, BSTR* out) noexcept {
+    HRESULT giveText(const char* call, const char* method,
+                     std::optional<std::wstring> Props::*field, const VARIANT& id,
+                     BSTR* out) noexcept {
         record(call + childSuffix(id));
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (!addressesSelf(id)) return E_INVALIDARG;
-        if (fails) return E_FAIL;
-        if (!present) return S_FALSE;
-        *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        Node* self = answering(id);
+        if (!self) return E_INVALIDARG;
+        if (HRESULT failure = enter(method)) return failure;
+        const std::optional<std::wstring>& text = self->current().*field;
+        if (!text) return S_FALSE;
+        *out = SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
         return S_OK;
     }
     void record(const std::string& call) noexcept {
         if (calls_) calls_->push_back(label_ + "." + call);
     }
+    // The node that answers for `id`: this one for CHILDID_SELF, the data of a simple child for
+    // its child id, else none.
+    Node* answering(const VARIANT& id) {
+        if (addressesSelf(id)) return this;
+        if (id.vt != VT_I4 || id.lVal < 1 || static_cast<std::size_t>(id.lVal) > children_.size())
+            return nullptr;
+        const Child& entry = children_[static_cast<std::size_t>(id.lVal) - 1];
+        return entry.kind == Kind::Simple ? entry.node : nullptr;
+    }
+    // What the object answers now: its texts after `afterCalls` calls, if it changes them.
+    const Props& current() const {
+        const long after = misbehaviour_.afterCalls;
+        return after > 0 && ownCalls_ >= after ? misbehaviour_.after : props_;
+    }
+    // Counts a call of `method` and lets it misbehave: S_OK to answer it, else the failure to
+    // answer instead.
+    HRESULT enter(const char* method) noexcept {
+        ++ownCalls_;
+        if (counts_) {
+            ++counts_->total;
+            ++counts_->objects[path_][method];
+        }
+        auto delay = misbehaviour_.delays.find(method);
+        if (delay == misbehaviour_.delays.end()) delay = misbehaviour_.delays.find("*");
+        if (delay != misbehaviour_.delays.end()) {
+            if (delay->second == INFINITE && quitting_)
+                WaitForSingleObject(quitting_, INFINITE);
+            else if (delay->second != INFINITE)
+                Sleep(delay->second);
+        }
+        if (gone_ || misbehaviour_.failing.count(method)) return E_FAIL;
+        return S_OK;
+    }
 
     std::string label_;
     std::vector<std::string>* calls_;
     long references_ = 1;  // the creator's
-    LONG role_ = 0;
-    bool roleIsText_ = false;
-    std::wstring roleText_;
-    std::wstring name_, value_, shortcut_;
-    bool hasName_ = false, hasValue_ = false, hasShortcut_ = false;
-    bool roleFails_ = false, nameFails_ = false, valueFails_ = false;
+    Props props_;
+    Misbehaviour misbehaviour_;
+    CallCounts* counts_ = nullptr;
+    std::string path_;
+    HANDLE quitting_ = nullptr;
+    long ownCalls_ = 0;
+    bool gone_ = false;
     std::vector<Child> children_;
     std::size_t cursor_ = 0;
     bool enumerable_ = true;
