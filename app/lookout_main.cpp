@@ -5,9 +5,8 @@
 #include "diag/crash_guard.h"
 #include "diag/thread_guard.h"
 
-int runLookout(int argc, char** argv, void (*monitorLoop)(), DWORD staleLimitMs) {
+int runLookout(int argc, char** argv, void (*monitorLoop)()) {
     startUp(argc, argv);
-    startWatchdog(staleLimitMs);
     if (runUnderCrashGuard(monitorLoop, GenerateDump)) endProgramAfterFault();
     return 0;
 }

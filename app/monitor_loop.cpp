@@ -109,6 +109,9 @@ void createConsoleDDEProcessingWindowProcess() {
     state.ddeWindow = startDDEDispatchLoop();
     if (!state.ddeWindow)
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
+    // Started from here, once the DDE thread is up: under Wine a DDE reply too large to deliver
+    // is written past its buffer, and a watching thread started earlier lay where it landed.
+    startWatchdog();
     for (;;) {
         Sleep(kPollIntervalMs);
         markPoll();

@@ -17,7 +17,7 @@ constexpr UINT kStoppedPollingExitCode = 2;
 constexpr DWORD kStalePollLimitMs = 60000;
 
 // Starts watching the calling thread, which runs the monitor loop, and counts the start as its
-// first poll. A thread that ends is noticed at once; one that does not poll for `staleLimitMs`
+// first poll. Called once, from the loop. A thread that ends is noticed at once; one that does not poll for `staleLimitMs`
 // within a quarter of that (a second at most) more. False when the watch could not be started; the program runs on
 // without it.
 bool startWatchdog(DWORD staleLimitMs = kStalePollLimitMs);
