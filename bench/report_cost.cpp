@@ -60,7 +60,10 @@ private:
     std::FILE* file_;
 };
 
-class ReportBench {
+// What the report's record must be, given the state the report leaves and the record.
+using Expected = std::function<bool(const MonitorState&, const std::string& record)>;
+
+class ReportBench : lookout::RecordSink {
 public:
     explicit ReportBench(lookout::RecordSink& out) : out_(out) {
         state_.ddeWindow = startDDEDispatchLoop();
@@ -69,18 +72,24 @@ public:
 
     // One new-window report of `window`, as the loop makes it when the window comes to the front;
     // true when it gave what `isRight` expects of the state it leaves.
-    double report(HWND window, const std::function<bool(const MonitorState&)>& isRight,
-                  bool& right) {
+    // The report is over when its record has been written: a browser's address is read on a
+    // thread of its own.
+    double report(HWND window, const Expected& isRight, bool& right) {
         state_.lastWindow = nullptr;
         double start = bench::nowMs();
-        runNewWindowSteps(state_, window, out_);
+        runNewWindowSteps(state_, window, GetTickCount64());
+        state_.reports.writeReady(GetTickCount64(), *this);
+        while (!state_.reports.empty()) {
+            state_.reads.waitForPoll(kPollIntervalMs);
+            state_.reports.writeReady(GetTickCount64(), *this);
+        }
         double elapsed = bench::nowMs() - start;
-        right = isRight(state_);
+        right = isRight(state_, lastRecord_);
         return elapsed;
     }
 
     Measured repeat(const std::string& label, const std::string& figure, HWND window, int count,
-                    const std::function<bool(const MonitorState&)>& isRight) {
+                    const Expected& isRight) {
         Measured measured{label, figure, {}, 0};
         for (int index = 0; index < kWarmupReports + count; ++index) {
             bool right = false;
@@ -93,8 +102,14 @@ public:
     }
 
 private:
+    void write(std::string bytes) override {
+        lastRecord_ = bytes;
+        out_.write(std::move(bytes));
+    }
+
     lookout::RecordSink& out_;
     MonitorState state_;
+    std::string lastRecord_;
 };
 
 Measured timeCall(const std::string& label, int count, const std::function<void()>& call) {
@@ -107,14 +122,17 @@ Measured timeCall(const std::string& label, int count, const std::function<void(
     return measured;
 }
 
-std::function<bool(const MonitorState&)> appTitled(const std::string& title) {
-    return [title](const MonitorState& state) {
+Expected appTitled(const std::string& title) {
+    return [title](const MonitorState& state, const std::string&) {
         return state.appIsCurrent && state.app.title == title;
     };
 }
 
-std::function<bool(const MonitorState&)> siteAt(const std::string& url) {
-    return [url](const MonitorState& state) { return state.site.url == url; };
+Expected siteAt(const std::string& url) {
+    return [url](const MonitorState&, const std::string& record) {
+        const std::vector<std::string> items = e2e::recordItems(record);
+        return items.size() == 5 && items[0] == "site" && items[1] == url;
+    };
 }
 
 // Today's browsers: a 150-object tree served by another process, a copy of firefox_like.exe
@@ -224,7 +242,7 @@ int run(const bench::Options& options) {
     HWND javaWindow = java.windows().create("BenchJava", "Java window");
     identification.push_back(
         bench.repeat("javaw.exe (Java command)", "identify_java", javaWindow, reports / 2,
-                     [](const MonitorState& state) {
+                     [](const MonitorState& state, const std::string&) {
                          return state.appIsCurrent &&
                                 state.app.modulePath == "com.example.BenchMain --soak";
                      }));
