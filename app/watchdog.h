@@ -11,9 +11,9 @@
 constexpr UINT kStoppedPollingExitCode = 2;
 
 // How long the loop may go without polling before it counts as stopped. A poll can
-// legitimately be held for seconds by a browser that answers slowly (a walk of its
-// accessibility tree, a text request to a window about to count as hung) and, in a DDE query,
-// for a second by each top-level window that does not answer the initiate: well below this.
+// legitimately be held for seconds by the other programs it asks (a text request to a window
+// about to count as hung, a DDE initiate that waits a second for each top-level window that
+// does not answer): well below this.
 constexpr DWORD kStalePollLimitMs = 60000;
 
 // Starts watching the calling thread, which runs the monitor loop, and counts the start as its
