@@ -1,7 +1,7 @@
 #include "app/monitor_loop.h"
 
 #include "app/stop_handover.h"
-
+#include "app/watchdog.h"
 #include "browser/classify.h"
 #include "dde/dde_dispatch.h"
 #include "diag/debug_log.h"
@@ -42,7 +42,8 @@ void identifyAndReport(MonitorState& state, HWND window, std::uint64_t now) {
     GetWindowThreadProcessId(window, &state.processId);
     logMessage("Foreground Window Process ID %d", static_cast<int>(state.processId));
     if (state.processId == 0) return;
-    if (GetModuleInfo(state.processId, window, state.app) != ERROR_SUCCESS) return;
+    if (GetModuleInfo(state.processId, window, state.app, &state.appFollowsFrame) != ERROR_SUCCESS)
+        return;
     state.appIsCurrent = true;
     state.app.seenAt = state.lastWindowSeenAt;
 
@@ -71,11 +72,30 @@ void runTitleCheck(MonitorState& state, HWND window, std::uint64_t now) {
         identifyAndReport(state, window, now);
         return;
     }
+    if (state.appFollowsFrame) {
+        checkFrameIdentity(state, window, now);
+        return;
+    }
     std::string title = GetWindowTitle(window);
     if (title == state.app.title) return;
     logMessage("Title is changed - send new data");
     state.app.title = std::move(title);
     state.app.seenAt = recordTimeNow();
+    runReportStep(state, window, now);
+}
+
+void checkFrameIdentity(MonitorState& state, HWND window, std::uint64_t now) {
+    AppRecord found;
+    if (GetModuleInfo(state.processId, window, found, &state.appFollowsFrame) != ERROR_SUCCESS)
+        return;
+    if (found.modulePath == state.app.modulePath && found.description == state.app.description &&
+        found.title == state.app.title)
+        return;
+    logMessage(found.title == state.app.title
+                   ? "Application in the frame is changed - send new data"
+                   : "Title is changed - send new data");
+    found.seenAt = recordTimeNow();
+    state.app = std::move(found);
     runReportStep(state, window, now);
 }
 
@@ -100,12 +120,16 @@ void createConsoleDDEProcessingWindowProcess() {
     state.ddeWindow = startDDEDispatchLoop();
     if (!state.ddeWindow)
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
+    // Started from here, once the DDE thread is up: under Wine a DDE reply too large to deliver
+    // is written past its buffer, and a watching thread started earlier lay where it landed.
+    startWatchdog();
     monitorLoopWillHandOver();
     bool handedOver = false;
     for (;;) {
         // A read that ends meanwhile cuts the wait short: its record, and those behind it, need
         // not wait for the next poll.
         state.reads.waitForPoll(kPollIntervalMs);
+        markPoll();
         pollForegroundWindow(state, GetForegroundWindow(), GetTickCount64(), standardOutput());
         if (!handedOver && stopWaitsForReports()) {
             state.reports.writeAll(standardOutput());

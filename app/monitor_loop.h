@@ -26,6 +26,9 @@ struct MonitorState {
     // again at each title check instead of having its title compared, so no record joins
     // another window's path with its title; it is reported once identification succeeds.
     bool appIsCurrent = false;
+    // Whether lastWindow is the frame of a packaged app: its identity is checked again at each
+    // title check, as the app in it can arrive, end or become examinable while it stays.
+    bool appFollowsFrame = false;
     // The reports not written yet, in the order of the changes, and the address reads they wait
     // for.
     PendingReports reports;
@@ -47,6 +50,9 @@ void runNewWindowSteps(MonitorState& state, HWND window, std::uint64_t now);
 // Identifies `window` into state.app and makes its report; nothing when identification fails.
 void identifyAndReport(MonitorState& state, HWND window, std::uint64_t now);
 void runTitleCheck(MonitorState& state, HWND window, std::uint64_t now);
+// The title check of a packaged app's frame: identifies it again and reports it when its app or
+// title changed.
+void checkFrameIdentity(MonitorState& state, HWND window, std::uint64_t now);
 // Queues the report of `window` made at `now` from state.app, after those still waiting; for a
 // browser window it starts the read of its address. `leadingLines` go out right before it.
 void runReportStep(MonitorState& state, HWND window, std::uint64_t now,

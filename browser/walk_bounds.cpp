@@ -2,12 +2,12 @@
 
 #include "diag/debug_log.h"
 
-WalkBounds::WalkBounds(unsigned maxCalls, DWORD maxMs)
-    : callsLeft_(maxCalls), start_(GetTickCount64()), deadline_(start_ + maxMs) {}
+WalkBounds::WalkBounds(unsigned maxCalls, DWORD maxMs, Clock clock)
+    : clock_(clock), callsLeft_(maxCalls), start_(clock_()), deadline_(start_ + maxMs) {}
 
 bool WalkBounds::allow(unsigned calls) {
     if (stopped_) return false;
-    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG now = clock_();
     if (calls <= callsLeft_ && now < deadline_) {
         callsLeft_ -= calls;
         return true;

@@ -14,14 +14,19 @@ public:
     // How long a walk may take once the window's object is there; its caller waits as long.
     static constexpr DWORD kMaxMs = 3000;
 
-    // The bounds of a walk that starts now.
-    explicit WalkBounds(unsigned maxCalls = kMaxCalls, DWORD maxMs = kMaxMs);
+    // Milliseconds from any fixed start, as GetTickCount64 gives them.
+    using Clock = ULONGLONG (*)();
+
+    // The bounds of a walk that starts now, by `clock`.
+    explicit WalkBounds(unsigned maxCalls = kMaxCalls, DWORD maxMs = kMaxMs,
+                        Clock clock = GetTickCount64);
 
     // Counts `calls` about to be made. False once the calls or the time are used up; the walk
     // must then stop. The first refusal is logged.
     bool allow(unsigned calls);
 
 private:
+    Clock clock_;
     unsigned callsLeft_;
     ULONGLONG start_;
     ULONGLONG deadline_;

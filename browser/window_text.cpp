@@ -51,14 +51,15 @@ int requestWindowText(HWND window, wchar_t* buffer, int capacity) {
 
 std::string requestWindowRecordText(HWND window, char* buffer, int capacity) {
     if (!buffer || capacity <= 0) return {};
-    if (!recordsInUtf8()) {
-        requestWindowText(window, buffer, capacity);
-        return buffer;
-    }
-    // As many units as bytes: each unit gives at least one byte of UTF-8, so the cut to bytes,
-    // not the buffer, decides what is kept.
+    // Asked for in UTF-16 and converted here, so that the cut never splits a character. As many
+    // units as bytes: each unit gives at least one byte, so the cut to bytes, not the buffer,
+    // decides what is kept.
     std::vector<wchar_t> wide(static_cast<std::size_t>(capacity));
     const int length = requestWindowText(window, wide.data(), capacity);
-    return recordText(std::wstring(wide.data(), static_cast<std::size_t>(length)),
-                      static_cast<std::size_t>(capacity) - 1);
+    std::string text = recordText(std::wstring(wide.data(), static_cast<std::size_t>(length)),
+                                  static_cast<std::size_t>(capacity) - 1);
+    // The caller's buffer holds the same text, as the narrow request would leave it.
+    text.copy(buffer, text.size());
+    buffer[text.size()] = '\0';
+    return text;
 }

@@ -15,7 +15,7 @@ constexpr UINT kTextRequestTimeoutMs = 500;
 int requestWindowText(HWND window, char* buffer, int capacity);
 int requestWindowText(HWND window, wchar_t* buffer, int capacity);
 
-// The window's text as the record carries it, at most `capacity` - 1 bytes: read into `buffer`
-// (`capacity` bytes) with requestWindowText, or for UTF-8 records asked for in UTF-16 and cut at
-// a character boundary.
+// The window's text as the record carries it, at most `capacity` - 1 bytes: asked for in UTF-16,
+// converted and cut before the first character that does not fit whole, and left in `buffer`
+// (`capacity` bytes) too.
 std::string requestWindowRecordText(HWND window, char* buffer, int capacity);

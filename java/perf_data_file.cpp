@@ -28,12 +28,19 @@ std::size_t viewSize(const void* view) {
 
 }  // namespace
 
-int readPerfDataValue(const std::string& path, const std::string& key, std::string& value) {
+int readPerfDataValue(const std::string& path, const std::string& key, std::string& value,
+                      std::uint64_t notBefore) {
     // The virtual machine keeps the file open and goes on writing it.
     unique_hfile file(CreateFileA(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return kPerfDataCannotOpen;
+    if (notBefore != 0) {
+        FILETIME created = {};
+        if (GetFileTime(file.get(), &created, nullptr, nullptr) &&
+            ((std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime) < notBefore)
+            return kPerfDataOlderThanProcess;
+    }
 
     LARGE_INTEGER fileSize = {};
     if (!GetFileSizeEx(file.get(), &fileSize)) return kPerfDataNoSize;

@@ -15,6 +15,7 @@ enum PerfDataResult : int {
     kPerfDataNoView = -5,
     kPerfDataKeyNotFound = -6,   // also for files of 2 GiB or more
     kPerfDataNoRoomForValue = -7,
+    kPerfDataOlderThanProcess = -8,  // left by an earlier process with the same id
 };
 
 // The first position at which `key` lies wholly within `data`, or -1. A negative size, or a key

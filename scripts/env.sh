@@ -35,8 +35,15 @@ lookout_need_packages() {
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     # nlohmann/json (header-only): LookoutTree.exe and the test programs read and write tree files.
     [ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
-    # scripts/clang-check compiles the product with clang as a second compiler.
+    # scripts/clang-check compiles the product with clang as a second compiler; the test command
+    # also runs the fuzz targets (scripts/fuzz), which need its libFuzzer and sanitizers.
     command -v clang++ >/dev/null || missing+=(clang)
+    if ! command -v clang++ >/dev/null ||
+        [ ! -f "$(clang++ -print-resource-dir)/include/fuzzer/FuzzedDataProvider.h" ]; then
+        missing+=(libclang-rt-dev)
+    fi
+    # The scenarios of a Japanese system run with a ja_JP locale generated from its definition.
+    [ -f /usr/share/i18n/locales/ja_JP ] || missing+=(locales)
     # The Python reader and example parent (clients/python) and their tests: standard library only.
     command -v python3 >/dev/null || missing+=(python3)
     # The Node package (clients/node) and its tests: Node's own test runner, no other packages.

@@ -79,8 +79,15 @@ struct global_atom_traits {
     static void close(pointer atom) noexcept { ::GlobalDeleteAtom(atom); }
 };
 
+struct find_handle_traits {  // FindFirstFile: INVALID_HANDLE_VALUE, closed with FindClose
+    using pointer = HANDLE;
+    static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(pointer h) noexcept { ::FindClose(h); }
+};
+
 using unique_kernel_handle = unique_handle<kernel_handle_traits>;
 using unique_hfile = unique_handle<file_handle_traits>;
+using unique_hfind = unique_handle<find_handle_traits>;
 using unique_hglobal = unique_handle<global_memory_traits>;
 using unique_hlocal = unique_handle<local_memory_traits>;
 using unique_view = unique_handle<map_view_traits>;

@@ -1,7 +1,9 @@
 #pragma once
 // The file descriptions of the executables seen so far. Reading a version resource is the
 // costliest step of identifying a window, so each executable's is read again only when its file
-// has changed (another size or last write time) since it was last read.
+// has changed since it was last read: another size or last write time, or another file at the
+// same path (its volume and file index, or its creation time, differ), as when an executable is
+// replaced by a build of the same size and time.
 
 #include <windows.h>
 
@@ -20,18 +22,17 @@ public:
     // `read` gives the description of a file, as GetVersionInfo does.
     explicit DescriptionCache(Reader read);
 
-    // The description of the executable at `path`. A file whose attributes cannot be read is
-    // read every time.
+    // The description of the executable at `path`. A file whose identity and attributes cannot
+    // be read is read every time.
     std::string describe(const std::wstring& path);
 
 private:
     struct Known {
-        FILETIME lastWrite;
-        DWORD sizeHigh;
-        DWORD sizeLow;
+        BY_HANDLE_FILE_INFORMATION file;
         std::string description;
     };
-    static bool sameFile(const Known& known, const WIN32_FILE_ATTRIBUTE_DATA& file);
+    static bool sameFile(const BY_HANDLE_FILE_INFORMATION& known,
+                         const BY_HANDLE_FILE_INFORMATION& file);
 
     Reader read_;
     std::map<std::wstring, Known> known_;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "util/unique_handle.h"
+
 namespace {
 
 const std::wstring kExtendedPrefix = L"\\\\?\\";
@@ -17,21 +19,33 @@ std::wstring extendedPath(const std::wstring& path) {
     return path;
 }
 
-// The inverse of extendedPath for a path it made.
-std::wstring withoutExtendedPrefix(const std::wstring& path) {
-    if (path.compare(0, kExtendedUncPrefix.size(), kExtendedUncPrefix) == 0)
-        return L"\\\\" + path.substr(kExtendedUncPrefix.size());
-    if (path.compare(0, kExtendedPrefix.size(), kExtendedPrefix) == 0)
-        return path.substr(kExtendedPrefix.size());
-    return path;
+// Where the elements of `path` begin: at the "\\" after the drive ("C:") or after the server and
+// share of a network path, behind a "\\?\" prefix too.
+std::size_t elementsStart(const std::wstring& path) {
+    std::size_t at = 0;
+    int rootParts = 1;
+    if (path.compare(0, kExtendedUncPrefix.size(), kExtendedUncPrefix) == 0) {
+        at = kExtendedUncPrefix.size();
+        rootParts = 2;
+    } else if (path.compare(0, 4, kExtendedPrefix) == 0 || path.compare(0, 4, L"\\\\.\\") == 0) {
+        at = 4;
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        at = 2;
+        rootParts = 2;
+    }
+    for (int part = 0; part < rootParts; ++part) {
+        at = path.find(L'\\', at + (part ? 1 : 0));
+        if (at == std::wstring::npos) return path.size();
+    }
+    return at;
 }
 
-std::wstring callGetLongPathName(const std::wstring& path) {
-    std::wstring longPath(kLongestPath, L'\0');
-    DWORD length = GetLongPathNameW(path.c_str(), &longPath[0], kLongestPath);
-    if (length == 0 || length >= kLongestPath) return {};
-    longPath.resize(length);
-    return longPath;
+// The long name of the last element of `path` as the folder above it lists it, or empty.
+std::wstring longNameOf(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    lookout::unique_hfind search(FindFirstFileW(fileApiPath(path).c_str(), &found));
+    if (!search) return {};
+    return found.cFileName;
 }
 
 }  // namespace
@@ -50,12 +64,25 @@ DWORD queryImagePath(HANDLE process, std::wstring& path) {
 }
 
 std::wstring longPathOf(const std::wstring& path) {
-    std::wstring longPath = callGetLongPathName(path);
-    if (!longPath.empty()) return longPath;
-    // Windows forms a long path beyond MAX_PATH only from the prefixed form.
-    std::wstring extended = extendedPath(path);
-    if (extended == path) return {};
-    return withoutExtendedPrefix(callGetLongPathName(extended));
+    // Only a path with a short (8.3) element has a long form. Each such element is looked up in
+    // its folder, one at a time: the system's call that does it for a whole path overflows the
+    // stack of its thread under Wine once the long path passes about 1,000 characters.
+    if (path.find(L'~') == std::wstring::npos) return path;
+    const std::size_t root = elementsStart(path);
+    std::wstring longPath = path.substr(0, root);
+    for (std::size_t at = root; at < path.size();) {
+        std::size_t next = path.find(L'\\', at + 1);
+        if (next == std::wstring::npos) next = path.size();
+        std::wstring element = path.substr(at + 1, next - at - 1);
+        if (element.find(L'~') != std::wstring::npos) {
+            element = longNameOf(longPath + L'\\' + element);
+            if (element.empty() || longPath.size() + 1 + element.size() >= kLongestPath) return {};
+        }
+        longPath += L'\\';
+        longPath += element;
+        at = next;
+    }
+    return longPath;
 }
 
 std::wstring fileApiPath(const std::wstring& path) {

@@ -14,8 +14,9 @@ constexpr DWORD kLongestPath = 32768;
 // the system grants for elevated processes too). 0, or a Windows error code.
 DWORD queryImagePath(HANDLE process, std::wstring& path);
 
-// The long form of `path` (every 8.3 element replaced by its long name, in its case on disk), or
-// empty when it cannot be formed, for instance because the file is gone.
+// The long form of `path`, every short (8.3) element replaced by its long name, in its case on
+// disk; any other element stays as it is, so a path without "~" is its own long form. Empty
+// when it cannot be formed, for instance because the file is gone.
 std::wstring longPathOf(const std::wstring& path);
 
 // `path` as the file functions take it at any length: past MAX_PATH with the "\\?\" prefix.

@@ -91,13 +91,14 @@ ProcessImage* reportedImage(HWND window, DWORD processId, ProcessImage* image,
 
 }  // namespace
 
-DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
+DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app, bool* applicationFrame) {
     traceFunction("GetModuleInfo");
     ProcessImage uncached;
     ProcessImage* image = nullptr;
     if (DWORD error = lookUpProcess(processId, uncached, image)) return error;
 
     AppRecord found;
+    bool frame = false;
     std::string className = GetWindowClassName(window);
     if (IsDesktopClass(className)) {
         logMessage("GetModuleInfo: Desktop window found (%s)",
@@ -106,10 +107,10 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
         found.description = "Desktop";
     } else {
         ProcessImage appUncached;
-        if (isApplicationFrame(className, image->imagePath))
-            image = reportedImage(window, processId, image, appUncached);
+        frame = isApplicationFrame(className, image->imagePath);
+        if (frame) image = reportedImage(window, processId, image, appUncached);
         logMessage("GetModuleInfo: FileName %s", ansiText(image->imagePath).c_str());
-        found.modulePath = recordText(modulePathOf(*image));
+        found.modulePath = recordPathText(modulePathOf(*image));
         found.description = descriptionOf(*image);
     }
     found.title = GetWindowTitle(window);
@@ -120,5 +121,6 @@ DWORD GetModuleInfo(DWORD processId, HWND window, AppRecord& app) {
         return ERROR_INVALID_WINDOW_HANDLE;
     }
     app = std::move(found);
+    if (applicationFrame) *applicationFrame = frame;
     return ERROR_SUCCESS;
 }

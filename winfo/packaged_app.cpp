@@ -14,9 +14,13 @@ constexpr int kMaxAppWindows = 16;
 
 bool isApplicationFrame(const std::string& className, const std::wstring& imagePath) {
     if (CompareNoCase(className, kFrameClass) != 0) return false;
-    std::size_t nameStart = imagePath.find_last_of(L"\\/");
-    const wchar_t* name = imagePath.c_str() + (nameStart == std::wstring::npos ? 0 : nameStart + 1);
-    return CompareStringOrdinal(name, -1, kFrameHostName, -1, TRUE) == CSTR_EQUAL;
+    wchar_t systemFolder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(systemFolder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring frameHost = std::wstring(systemFolder, length) + L"\\" + kFrameHostName;
+    return CompareStringOrdinal(imagePath.c_str(), static_cast<int>(imagePath.size()),
+                                frameHost.c_str(), static_cast<int>(frameHost.size()),
+                                TRUE) == CSTR_EQUAL;
 }
 
 DWORD packagedAppProcessId(HWND frame, DWORD frameProcessId) {

@@ -7,8 +7,9 @@
 
 #include <string>
 
-// True for a window of class "ApplicationFrameWindow" (in any case) whose process runs an
-// executable named ApplicationFrameHost.exe (in any case).
+// True for a window of class "ApplicationFrameWindow" (in any case) whose process runs
+// ApplicationFrameHost.exe of the system folder (in any case). The same names elsewhere are an
+// ordinary program's, which must not pass for another program's window.
 bool isApplicationFrame(const std::string& className, const std::wstring& imagePath);
 
 // The process of the app window in `frame`: a child of class "Windows.UI.Core.CoreWindow" from

@@ -42,9 +42,10 @@ void logClassDiagnostics(HWND window) {
     logSystemMessage(code);
 }
 
-// The title read in UTF-16. A buffer of kWindowTextBufferSize units holds more than the 1023
-// bytes kept: every unit gives at least one byte of UTF-8. A surrogate pair that the buffer splits
-// at its end would give a U+FFFD beyond those bytes, so it never reaches the record.
+// The title read in UTF-16 and converted here, cut before the first character that does not fit
+// whole in the 1023 bytes kept: the A function would cut a double-byte character in half. A
+// buffer of kWindowTextBufferSize units holds at least those bytes, as every unit gives at least
+// one byte.
 std::string wideTitle(HWND window) {
     wchar_t title[kWindowTextBufferSize];
     int length = GetWindowTextW(window, title, kWindowTextBufferSize);
@@ -68,10 +69,5 @@ std::string GetWindowClassName(HWND window) {
 std::string GetWindowTitle(HWND window) {
     // Wine answers GetWindowTextA(NULL) with a few bytes of garbage instead of failing.
     if (!window) return {};
-    if (recordsInUtf8()) return wideTitle(window);
-    char title[kWindowTextBufferSize];
-    int length = GetWindowTextA(window, title, kWindowTextBufferSize);
-    if (length <= 0) return {};
-    title[kWindowTextBufferSize - 1] = '\0';
-    return title;
+    return wideTitle(window);
 }

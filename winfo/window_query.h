@@ -11,6 +11,6 @@ constexpr int kWindowTextBufferSize = 1024;  // texts come back cut to 1023 byte
 // also notes whether the class is registered in this process.
 std::string GetWindowClassName(HWND window);
 
-// The title of the window as the record carries it (read with GetWindowTextW for UTF-8 records),
-// at most 1023 bytes; empty when it has none or cannot be read.
+// The title of the window as the record carries it, read in UTF-16, at most 1023 bytes and never
+// ending in part of a character; empty when it has none or cannot be read.
 std::string GetWindowTitle(HWND window);

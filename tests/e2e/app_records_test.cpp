@@ -31,7 +31,8 @@ TEST(AppRecords, SwitchABAGivesThreeRecordsByteForByte) {
 }
 
 // A path comes long and whole at any length, and the description is read whatever characters
-// the path holds; characters the code page lacks arrive as "?", and whole in UTF-8 with "/utf8".
+// the path holds; characters the code page lacks arrive as "?", never as a look-alike (the
+// system's best fit makes a real "\" and ":" of fullwidth ones), and whole in UTF-8 with "/utf8".
 TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
     // At the root of C:, away from the many test folders in %TEMP%: Wine's hashed 8.3 names of
     // many siblings with a common prefix can collide.
@@ -44,7 +45,7 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
         ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
     const std::wstring longPath = L"\\\\?\\" + folders.back() + L"\\Two Translations Window.exe";
     const std::string temp = e2e::freshTempDir("cyrillic");
-    const std::wstring cyrillic = e2e::widen(temp) + L"\\\x041f\x0430\x043f\x043a\x0430";
+    const std::wstring cyrillic = e2e::widen(temp) + L"\\\x041f\x0430\x043f\x043a\x0430\xFF3C\xFF1A";
     ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), nullptr));
     const std::wstring source = e2e::widen(e2e::binPath("testwin_two.exe"));
     ASSERT_TRUE(CopyFileW(source.c_str(), longPath.c_str(), FALSE));
@@ -65,14 +66,15 @@ TEST(AppRecords, ShortPathIsReportedLongAndTheLastTranslationWins) {
         other.show(second);
         ASSERT_TRUE(lookout.waitForRecords(2) && utf8.waitForRecords(2));
         std::string cyrillicPath = other.exePath();
-        EXPECT_EQ(cyrillicPath.substr(cyrillicPath.size() - 18), "\\?????\\testwin.exe");
+        EXPECT_EQ(cyrillicPath.substr(cyrillicPath.size() - 20), "\\?????\\:\\testwin.exe");
+        cyrillicPath = temp + "\\???????\\testwin.exe";
         const std::string deepRecord = appRecord(e2e::narrow(longPath.substr(4)),
                                                  "Zweite Beschreibung", "Started short");
         EXPECT_EQ(lookout.output(),
                   deepRecord + appRecord(cyrillicPath, "???????? \xe9", "Cyrillic"));
         const std::string description = u8"\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435 \u00e9";
         EXPECT_EQ(utf8.output(),
-                  deepRecord + appRecord(temp + u8"\\\u041f\u0430\u043f\u043a\u0430\\testwin.exe",
+                  deepRecord + appRecord(temp + u8"\\\u041f\u0430\u043f\u043a\u0430\uFF3C\uFF1A\\testwin.exe",
                                          description, "Cyrillic"));
     }
     DeleteFileW(longPath.c_str());

@@ -158,4 +158,22 @@ TEST(CrashGuard, AFaultOnAnotherThreadIsNotOurs) {
     removeDumps(run);
 }
 
+// A loop that stops polling for a reason no guard sees leaves no live process that never writes
+// again: the program ends with its own code, after the records it had queued. A thread that
+// ended is seen at once, a loop that stalls after its 2 s and a check.
+TEST(Watchdog, AMonitorLoopThatStopsPollingEndsTheProgramAfterItsRecords) {
+    std::string records;
+    for (const char* title : {"first", "second", "third"})
+        records += e2e::appRecord("C:\\probe.exe", "Probe", title);
+    for (const char* action : {"loop-ends", "loop-stalls"}) {
+        const ULONGLONG start = GetTickCount64();
+        ProbeRun run = runCrashProbe({"/debuglog", action});
+        const ULONGLONG took = GetTickCount64() - start;
+        EXPECT_EQ(run.exitCode, 2u) << action;
+        EXPECT_EQ(run.output.substr(run.output.find('\n') + 1), records) << action;
+        EXPECT_NE(run.log.find("Lookout Terminated"), std::string::npos) << action << run.log;
+        EXPECT_TRUE(action[5] == 'e' ? took < 5000 : took >= 2000 && took < 10000) << took;
+    }
+}
+
 }  // namespace

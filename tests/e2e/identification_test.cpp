@@ -40,31 +40,46 @@ TEST(Identification, ProcessesThatResistInspectionAreReportedAtEverySwitch) {
     EXPECT_EQ(lookout.output(), expected);
 }
 
-// A packaged app's window is a frame of ApplicationFrameHost.exe holding the app's own window,
-// from the app's process, as a child.
+// A packaged app's window is a frame of the system's ApplicationFrameHost.exe holding the app's
+// own window, from the app's process, as a child. The frame follows the app in it: an app window
+// that arrives after the frame came to the front, and an app that ends while the frame stays.
 TEST(Identification, AnApplicationFrameIsReportedAsTheAppInsideIt) {
-    const std::string hostPath = e2e::freshTempDir("frame") + "\\ApplicationFrameHost.exe";
+    char systemFolder[MAX_PATH] = {};
+    GetSystemDirectoryA(systemFolder, MAX_PATH);
+    const std::string hostPath = std::string(systemFolder) + "\\ApplicationFrameHost.exe";
     e2e::copyFileOrThrow(e2e::binPath("testwin_ver.exe"), hostPath);
-    e2e::TestWindows host(hostPath);
-    e2e::TestWindows app("testwin_two.exe");
-    HWND frame = host.create("ApplicationFrameWindow", "Packaged $ app");
-    HWND core = app.createChild(frame, "Windows.UI.Core.CoreWindow", "");
-    // The same frame class in another executable is an ordinary window.
-    HWND lookalike = app.create("ApplicationFrameWindow", "Lookalike");
-    host.createChild(lookalike, "Windows.UI.Core.CoreWindow", "");
-    host.show(frame);
-    e2e::Lookout lookout;
-    ASSERT_TRUE(lookout.waitForRecords(1));
-    app.show(lookalike);
-    ASSERT_TRUE(lookout.waitForRecords(2));
-    // A suspended app's frame holds no window of the app: the frame's own process is reported.
-    app.destroy(core);
-    host.show(frame);
-    ASSERT_TRUE(lookout.waitForRecords(3));
-    EXPECT_EQ(lookout.output(),
-              appRecord(app.exePath(), "Zweite Beschreibung", "Packaged S app") +
-                  appRecord(app.exePath(), "Zweite Beschreibung", "Lookalike") +
-                  appRecord(hostPath, "Lookout Test Window", "Packaged S app"));
+    // The same names anywhere else are an ordinary program.
+    const std::string otherPath = e2e::freshTempDir("frame") + "\\ApplicationFrameHost.exe";
+    e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), otherPath);
+    {
+        e2e::TestWindows host(hostPath);
+        e2e::TestWindows other(otherPath);
+        e2e::TestWindows app("testwin_two.exe");
+        HWND frame = host.create("ApplicationFrameWindow", "Packaged $ app");
+        host.createChild(frame, "Windows.UI.Core.CoreWindow", "");
+        HWND lookalike = other.create("ApplicationFrameWindow", "Lookalike");
+        app.createChild(lookalike, "Windows.UI.Core.CoreWindow", "");
+        host.show(frame);
+        e2e::Lookout lookout;
+        ASSERT_TRUE(lookout.waitForRecords(1));
+        app.createChild(frame, "Windows.UI.Core.CoreWindow", "");
+        ASSERT_TRUE(lookout.waitForRecords(2));
+        other.show(lookalike);
+        ASSERT_TRUE(lookout.waitForRecords(3));
+        // A window of the frame's own process, above the app's, is not the app.
+        host.createChild(frame, "Windows.UI.Core.CoreWindow", "");
+        host.show(frame);
+        ASSERT_TRUE(lookout.waitForRecords(4));
+        app.quit();
+        ASSERT_TRUE(lookout.waitForRecords(5));
+        const std::string hostRecord = appRecord(hostPath, "Lookout Test Window", "Packaged S app");
+        const std::string appRecordInFrame =
+            appRecord(app.exePath(), "Zweite Beschreibung", "Packaged S app");
+        EXPECT_EQ(lookout.output(), hostRecord + appRecordInFrame +
+                                        appRecord(otherPath, "-", "Lookalike") +
+                                        appRecordInFrame + hostRecord);
+    }
+    DeleteFileA(hostPath.c_str());
 }
 
 }  // namespace

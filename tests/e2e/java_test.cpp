@@ -24,6 +24,14 @@ public:
     e2e::TestWindows& windows() { return windows_; }
     void writePerfData(const std::string& bytes) { e2e::writeFileOrThrow(path_, bytes); }
     void removePerfData() { DeleteFileA(path_.c_str()); }
+    // Dated as if an earlier process with the same id had left it (2001).
+    void backdatePerfData() {
+        const FILETIME old{0x44FF8000u, 0x01C138D1u};
+        HANDLE file = CreateFileA(path_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        EXPECT_TRUE(SetFileTime(file, &old, &old, &old));
+        CloseHandle(file);
+    }
 
 private:
     static std::string copyAs(const std::string& fileName) {
@@ -55,11 +63,14 @@ TEST(JavaCommand, EachSwitchToAJavawWindowLooksTheCommandUpAgain) {
     const struct {
         std::optional<std::string> perfData;  // no file when absent
         std::string reported;
+        bool backdated = false;
     } steps[] = {
         {std::nullopt, path},
         {"sun.rt.javaCommand\0\0next\0"s, ""},
         {"sun.rt.other\0value\0"s, path},
         {"x\0sun.rt.javaCommand"s, path},  // the key at the very end
+        {std::nullopt, path},
+        {kCommand, path, true},  // older than the process
     };
     std::string expected = e2e::appRecord("com.example.Main -x", "Lookout Test Window", "Java A");
     for (std::size_t step = 0; step < std::size(steps); ++step) {
@@ -67,6 +78,7 @@ TEST(JavaCommand, EachSwitchToAJavawWindowLooksTheCommandUpAgain) {
             java.writePerfData(*steps[step].perfData);
         else
             java.removePerfData();
+        if (steps[step].backdated) java.backdatePerfData();
         java.windows().show(step % 2 ? a : b);
         ASSERT_TRUE(lookout.waitForRecords(step + 2)) << "step " << step;
         expected += e2e::appRecord(steps[step].reported, "Lookout Test Window",

@@ -6,6 +6,9 @@
 //                      threads whose fault ends the program (the output writer's, the DDE one's)
 //   dde-thread-fault   the DDE dispatch thread writes through a null pointer: its window's
 //                      procedure is replaced by one that does, and a message is posted to it
+//   loop-ends          the loop starts the watchdog, queues records and its thread ends
+//   loop-stalls        the same, but the loop never polls again (the watchdog is given 2 s
+//                      instead of its usual bound)
 // Other arguments (such as "/debuglog") go to start-up unchanged. It prints "loop <tid>" with the
 // loop's thread id, and "thread <tid>" with the id of a failing thread of its own, before failing.
 #include <windows.h>
@@ -15,6 +18,8 @@
 #include <stdexcept>
 
 #include "app/lookout_main.h"
+#include "app/records.h"
+#include "app/watchdog.h"
 #include "dde/dde_dispatch.h"
 #include "diag/thread_guard.h"
 
@@ -65,6 +70,13 @@ void failingLoop() {
                                      nullptr, 0, nullptr);
         WaitForSingleObject(thread, INFINITE);
         for (;;) Sleep(10);
+    }
+    if (std::strcmp(action, "loop-ends") == 0 || std::strcmp(action, "loop-stalls") == 0) {
+        startWatchdog(action[5] == 's' ? 2000 : kStalePollLimitMs);
+        for (const char* title : {"first", "second", "third"})
+            SendAppRecord(AppRecord{"C:\\probe.exe", "Probe", title}, standardOutput());
+        if (action[5] == 'e') ExitThread(0);
+        Sleep(INFINITE);
     }
     if (std::strcmp(action, "dde-thread-fault") == 0) {
         HWND ddeWindow = startDDEDispatchLoop();

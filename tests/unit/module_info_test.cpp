@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "unit/test_files.h"
+#include "util/unique_handle.h"
 #include "winfo/description_cache.h"
 #include "winfo/desktop_class.h"
+#include "winfo/image_path.h"
 #include "winfo/module_info.h"
 #include "winfo/process_cache.h"
 #include "winfo/version_info.h"
@@ -78,6 +82,23 @@ TEST(DescribeExecutable, ReadsAgainOnlyWhenTheFileChanged) {
     e2e::copyFileOrThrow(e2e::binPath("testwin_plain.exe"), narrowPath);
     EXPECT_EQ(cache.describe(path), "-");
     EXPECT_EQ(reads, 3);
+    // A build of the same size and times moved into its place is another file all the same.
+    e2e::copyFileOrThrow(e2e::binPath("testwin_two.exe"), narrowPath);
+    EXPECT_EQ(cache.describe(path), "Zweite Beschreibung");
+    std::string rebuilt = e2e::readFile(narrowPath);
+    rebuilt[rebuilt.find(std::string("u\0n\0g\0\0", 7)) + 4] = 'x';  // "Beschreibunx"
+    const std::string replacement = narrowPath + ".new";
+    e2e::writeFileOrThrow(replacement, rebuilt);
+    WIN32_FILE_ATTRIBUTE_DATA old;
+    ASSERT_TRUE(GetFileAttributesExA(narrowPath.c_str(), GetFileExInfoStandard, &old));
+    {
+        lookout::unique_hfile fresh(CreateFileA(replacement.c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(fresh.get(), &old.ftCreationTime, nullptr, &old.ftLastWriteTime));
+    }
+    ASSERT_TRUE(MoveFileExA(replacement.c_str(), narrowPath.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(cache.describe(path), "Zweite Beschreibunx");
+    EXPECT_EQ(reads, 5);
     DeleteFileA(narrowPath.c_str());
     EXPECT_EQ(cache.describe(path), "-") << "a file that is gone has no description";
     EXPECT_EQ(describeExecutable(binPath("testwin_ver.exe")), "Lookout Test Window");
@@ -95,6 +116,31 @@ TEST(ProcessCache, KnowsAProcessByIdAndCreationTimeAndKeepsTheRecentlyUsed) {
     }
     EXPECT_EQ(cache.find({10, 111})->imagePath, L"first");
     EXPECT_EQ(cache.find({100, 1}), nullptr);
+    // The whole creation time: processes started within 7 minutes differ only in its low half.
+    FILETIME created, exited, kernel, user;
+    std::uint64_t time = 0;
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user) &&
+                processCreationTime(GetCurrentProcess(), time));
+    EXPECT_EQ(time, (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime);
+}
+
+// Each short element is looked up on its own, at any depth: here a long path of 2,400
+// characters behind a short one of 130, which the system's call for a whole path (under Wine)
+// does not form.
+TEST(LongPathOf, ReplacesEachShortElementAtAnyDepth) {
+    std::vector<std::wstring> folders{L"\\\\?\\C:\\lookout-deep-" + std::to_wstring(GetCurrentProcessId())};
+    for (int level = 0; level < 12; ++level)
+        folders.push_back(folders.back() + L"\\" + std::wstring(200, L'd') + std::to_wstring(level));
+    for (const std::wstring& each : folders) ASSERT_TRUE(CreateDirectoryW(each.c_str(), nullptr));
+    const std::wstring longPath = folders.back() + L"\\Deep Window.exe";
+    ASSERT_TRUE(CopyFileW(binPath("testwin_plain.exe").c_str(), longPath.c_str(), FALSE));
+    std::wstring shortPath(kLongestPath, L'\0');
+    shortPath.resize(GetShortPathNameW(longPath.c_str(), &shortPath[0], kLongestPath));
+    EXPECT_EQ(longPathOf(shortPath), longPath);
+    EXPECT_EQ(longPathOf(shortPath.substr(4)), longPath.substr(4));
+    DeleteFileW(longPath.c_str());
+    EXPECT_EQ(longPathOf(shortPath), L"") << "a file that is gone";
+    for (auto each = folders.rbegin(); each != folders.rend(); ++each) RemoveDirectoryW(each->c_str());
 }
 
 std::string ownLongPath() {

@@ -309,6 +309,19 @@ TEST_F(MsaaWalk, ATreeThatNeverEndsStopsAtTheCallBudget) {
     EXPECT_EQ(address_, "kept");
 }
 
+// The same tree where each look at the clock finds a millisecond more: the walk stops when its
+// time is up, however few of its calls it has made.
+TEST_F(MsaaWalk, ATreeThatNeverEndsStopsWhenItsTimeIsUp) {
+    static ULONGLONG now;
+    now = 0;
+    Node& self = node("self").role(kGrouping).reportChildCount(0x7FFFFFFF);
+    self.add(self);
+    WalkBounds bounds(50000, 100, [] { return ++now; });
+    EXPECT_EQ(walkFirefoxTree(&self, false, address_, bounds), kWalkStop);
+    EXPECT_EQ(now, 101u);
+    EXPECT_FALSE(bounds.allow(0));
+}
+
 TEST_F(MsaaWalk, LogsTheComboBoxAndEveryTextElementBelowItBeforeComparing) {
     std::string logPath = e2e::freshTempDir("msaa") + "\\walk.log";
     initDebugLogLock();
