@@ -16,7 +16,8 @@ import signal
 import sys
 import time
 
-from .process import EXIT_CONSOLE_ENDED, EXIT_CRASHED, EXIT_STOPPED, Lookout
+from .process import (EXIT_CONSOLE_ENDED, EXIT_CRASHED, EXIT_STOPPED, EXIT_STOPPED_POLLING,
+                      Lookout)
 from .records import as_dict
 from .stream import StreamError
 from .text import ANSI, make_decoder
@@ -109,6 +110,9 @@ def _outcome(lookout, stream_error):
     elif code == EXIT_STOPPED:
         problem = "Lookout was stopped from elsewhere (Ctrl+C or a termination signal; " \
                   "exit code 1)"
+    elif code == EXIT_STOPPED_POLLING:
+        problem = "Lookout's monitor loop stopped polling, so it ended itself (exit code 2); " \
+                  "start it again"
     elif code is not None and code < 0:
         problem = "Lookout was killed by signal %d" % -code
     elif code == EXIT_CONSOLE_ENDED:

@@ -17,9 +17,11 @@ ON_WINDOWS = sys.platform == "win32"
 
 # Lookout's exit codes: 1 after a stop (the end of its standard input with /stdin, Ctrl+C or
 # another termination signal), 0 after a crash in its monitor loop (a dump was written);
+# 2 when its monitor loop stopped polling (the records waiting were written first);
 # 0xC000013A after Ctrl+Break, the console's closing, logoff or shutdown.
 EXIT_STOPPED = 1
 EXIT_CRASHED = 0
+EXIT_STOPPED_POLLING = 2
 EXIT_CONSOLE_ENDED = 0xC000013A
 
 # How often the reading loop looks at the process and at a stop request while nothing arrives.
