@@ -129,6 +129,10 @@ std::string freshTempDir(const std::string& tag) {
     }
 }
 
+TempFolder::TempFolder(const std::string& tag) : path_(freshTempDir(tag)) {}
+
+TempFolder::~TempFolder() { removeFolder(path_); }
+
 std::string readFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

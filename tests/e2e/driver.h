@@ -23,6 +23,18 @@ std::string binDir();
 std::string binPath(const std::string& fileName);
 // A new empty folder under %TEMP% for one test.
 std::string freshTempDir(const std::string& tag);
+// A new empty folder under %TEMP%, removed with everything in it when the object goes.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 void copyFileOrThrow(const std::string& from, const std::string& to);
