@@ -61,6 +61,16 @@ std::string narrow(const std::wstring& text) {
     return bytes;
 }
 
+std::string utf8FromAnsi(const std::string& text) {
+    const std::wstring wide = widen(text);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], length,
+                        nullptr, nullptr);
+    return bytes;
+}
+
 std::string toHex(const std::string& text) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;
@@ -531,12 +541,22 @@ bool removeFolder(const std::string& folder) {
     return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, 5000);
 }
 
-TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable) {
+TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable,
+                                 const std::vector<std::pair<std::string, std::string>>& texts) {
     const std::string source =
         treeFile.find('\\') == std::string::npos ? binPath("trees\\" + treeFile) : treeFile;
+    std::string content = readFile(source);
+    for (const auto& [from, to] : texts) {
+        // As the texts stand in JSON, without their quotes.
+        const std::string was = nlohmann::json(from).dump(), is = nlohmann::json(to).dump();
+        const std::string inner = was.substr(1, was.size() - 2), by = is.substr(1, is.size() - 2);
+        for (std::size_t at = content.find(inner); at != std::string::npos;
+             at = content.find(inner, at + by.size()))
+            content.replace(at, inner.size(), by);
+    }
     nlohmann::json tree;
     try {
-        tree = nlohmann::json::parse(readFile(source));
+        tree = nlohmann::json::parse(content);
     } catch (const nlohmann::json::exception& error) {
         throw std::runtime_error(source + ": " + error.what());
     }
@@ -550,7 +570,7 @@ TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string&
     playerTree = playerFolder + "\\" + source.substr(source.find_last_of('\\') + 1);
     try {
         copyFileOrThrow(binPath("tree_player.exe"), playerExe);
-        copyFileOrThrow(source, playerTree);
+        writeFileOrThrow(playerTree, content);
     } catch (...) {
         removeFolder(playerFolder);
         throw;
@@ -559,8 +579,9 @@ TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string&
 
 TreePlayerFiles::~TreePlayerFiles() { removeFolder(playerFolder); }
 
-TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable)
-    : TreePlayerFiles(treeFile, executable),
+TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable,
+                       const std::vector<std::pair<std::string, std::string>>& texts)
+    : TreePlayerFiles(treeFile, executable, texts),
       TestWindows(playerExe, {"/tree", quote(playerTree)}) {}
 
 HWND TreePlayer::window() {

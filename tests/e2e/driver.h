@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -50,6 +51,8 @@ std::string siteRecord(const std::string& url, const std::string& title, const s
 // Text of the ANSI code page as UTF-16, and back (characters the code page lacks become "?").
 std::wstring widen(const std::string& text);
 std::string narrow(const std::wstring& text);
+// Text of the ANSI code page as UTF-8.
+std::string utf8FromAnsi(const std::string& text);
 
 // The text as lower-case hex, two digits a byte (how test programs take arbitrary bytes).
 std::string toHex(const std::string& text);
@@ -194,7 +197,8 @@ struct TreeCounts {
 // The folder of one tree player: a copy of tree_player.exe named as the tree file's
 // window.executable says and a copy of the tree file, removed with the object.
 struct TreePlayerFiles {
-    TreePlayerFiles(const std::string& treeFile, const std::string& executable);
+    TreePlayerFiles(const std::string& treeFile, const std::string& executable,
+                    const std::vector<std::pair<std::string, std::string>>& texts);
     ~TreePlayerFiles();
     std::string playerFolder, playerExe, playerTree, windowClass, windowTitle;
 };
@@ -202,10 +206,12 @@ struct TreePlayerFiles {
 // The tree player (tests/programs/tree_player.cpp) serving a tree file, run as the browser the
 // file names. `treeFile` is a file of tests/trees ("chrome_2025.json") or a full path; the file
 // is copied, so the test may rewrite the copy. `executable` runs it under another file name
-// than the tree's window.executable (for example an Electron application's).
+// than the tree's window.executable (for example an Electron application's). `texts` replace
+// texts of the file's copy: each pair's first text, wherever it stands, by its second (UTF-8).
 class TreePlayer : private TreePlayerFiles, public TestWindows {
 public:
-    explicit TreePlayer(const std::string& treeFile, const std::string& executable = {});
+    explicit TreePlayer(const std::string& treeFile, const std::string& executable = {},
+                        const std::vector<std::pair<std::string, std::string>>& texts = {});
 
     // The window of the file's class and title, created on the first call; newWindow() makes
     // another one.

@@ -29,7 +29,7 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 TEST(HostileTree, AForgedObjectReplyFaultsOnlyTheWalkAndLeavesAFewDumps) {
     e2e::TestWindows others("testwin_ver.exe");
     HWND between = others.create("LookoutForgedBetween", "Between");
-    e2e::TestWindows forger("hostile_msaa.exe", {"/forge-reply"});
+    e2e::TreePlayer forger("firefox_forged.json");
     HWND forged = forger.create("MozillaWindowClass", "Forged reply");
     others.show(between);
     e2e::Lookout lookout({"/debuglog"});
@@ -68,7 +68,7 @@ unsigned long callsOn(e2e::TestWindows& server) {
 }
 
 TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
-    e2e::TestWindows good("msaa_server.exe", {"/address", "http://good.test/"});
+    e2e::TreePlayer good("firefox_good.json");
     HWND goodWindow = good.create("MozillaWindowClass", "Good browser");
     good.show(goodWindow);
     e2e::Lookout lookout({"/debuglog"});
@@ -78,7 +78,7 @@ TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
 
     std::size_t records = 1;
     for (const std::string shape : {"endless", "self"}) {
-        e2e::TestWindows server("hostile_msaa.exe", {"/tree", shape});
+        e2e::TreePlayer server(shape == "self" ? "endless.json" : "endless_children.json");
         HWND window = server.create("MozillaWindowClass", "Tree " + shape);
         server.show(window);
         ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << shape;
