@@ -94,15 +94,16 @@ public:
             site(browsers, browsers.create("OperaWindowClass", "Opera " + std::to_string(i)),
                  "Opera by DDE", "http://opera.example/", "Opera reply");
 
-        auto& firefox =
-            add(std::make_unique<e2e::TestWindows>(
-                "msaa_server.exe", std::vector<std::string>{"/address", "http://firefox.example/"}));
+        auto& firefox = add(std::make_unique<e2e::TreePlayer>(
+            "firefox_good.json", "firefox.exe",
+            std::vector<std::pair<std::string, std::string>>{
+                {"http://good.test/", "http://firefox.example/"}}));
         site(firefox, firefox.create("MozillaWindowClass", "Firefox page"),
              "Firefox-like, tree", "http://firefox.example/", "Firefox page", kFirefoxWeight);
         // No address in its tree: the address comes from the FireFox DDE server instead.
         firefoxServer_ = std::make_unique<bench::DdeServerProcess>(
             "--url http://firefox-dde.example/ --title \"Firefox reply\"");
-        auto& noAddress = add(std::make_unique<e2e::TestWindows>("msaa_server.exe"));
+        auto& noAddress = add(std::make_unique<e2e::TreePlayer>("firefox_old_no_address.json"));
         site(noAddress, noAddress.create("MozillaUIWindowClass", "Firefox without address"),
              "Firefox-like, DDE", "http://firefox-dde.example/", "Firefox reply", kFirefoxWeight);
 

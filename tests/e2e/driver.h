@@ -148,7 +148,7 @@ public:
     // A copy at a path that the ANSI code page cannot show or that is too long for it; exePath()
     // is then that path in the ANSI code page.
     explicit TestWindows(const std::wstring& exePath);
-    ~TestWindows();
+    virtual ~TestWindows();
 
     DWORD pid() const { return pid_; }
     const std::string& exePath() const { return exePath_; }

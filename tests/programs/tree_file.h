@@ -35,6 +35,9 @@ public:
     // Whether the window forges its answer to WM_GETOBJECT (see tree_player.cpp).
     bool forgesReply() const { return forgesReply_; }
 
+    // The objects of the tree, simple elements included (an object that is its own child once).
+    std::size_t objects() const { return placed_.size(); }
+
     // Whether the file was written since it was loaded.
     bool changed() const;
     // Reads the file again, as a navigation changes a browser's tree: an object at the same path
