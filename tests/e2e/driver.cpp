@@ -127,21 +127,40 @@ std::string binDir() {
 
 std::string binPath(const std::string& fileName) { return binDir() + "\\" + fileName; }
 
+namespace {
+
+// The folders freshTempDir made, removed when the program ends.
+struct MadeFolders {
+    std::mutex mutex;
+    std::vector<std::string> folders;
+    ~MadeFolders() {
+        for (const std::string& folder : folders) removeFolder(folder, 1000);
+    }
+};
+
+MadeFolders& madeFolders() {
+    static MadeFolders made;
+    return made;
+}
+
+}  // namespace
+
 std::string freshTempDir(const std::string& tag) {
     static int counter = 0;
+    MadeFolders& made = madeFolders();  // made first, so that it is destroyed last
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     for (;;) {
         std::string dir = std::string(temp) + "lookout-" + tag + "-" +
                           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-        if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+        if (CreateDirectoryA(dir.c_str(), nullptr)) {
+            std::lock_guard<std::mutex> lock(made.mutex);
+            made.folders.push_back(dir);
+            return dir;
+        }
         if (GetLastError() != ERROR_ALREADY_EXISTS) fail("cannot create " + dir);
     }
 }
-
-TempFolder::TempFolder(const std::string& tag) : path_(freshTempDir(tag)) {}
-
-TempFolder::~TempFolder() { removeFolder(path_); }
 
 std::string readFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
@@ -517,7 +536,7 @@ long TreeCounts::on(const std::string& path, const std::string& method) const {
     return sum;
 }
 
-bool removeFolder(const std::string& folder) {
+bool removeFolder(const std::string& folder, DWORD waitMs) {
     auto removeAll = [](const std::string& dir, auto& self) -> bool {
         WIN32_FIND_DATAA entry;
         HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &entry);
@@ -538,7 +557,7 @@ bool removeFolder(const std::string& folder) {
         }
         return RemoveDirectoryA(dir.c_str()) && clean;
     };
-    return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, 5000);
+    return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, waitMs);
 }
 
 TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable,
@@ -577,6 +596,7 @@ TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string&
     }
 }
 
+// Removed at once, as a test may start many players.
 TreePlayerFiles::~TreePlayerFiles() { removeFolder(playerFolder); }
 
 TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable,

@@ -22,20 +22,10 @@ constexpr DWORD kDefaultDeadlineMs = 10000;
 // The folder that holds the test executables, Lookout.exe and the test window programs.
 std::string binDir();
 std::string binPath(const std::string& fileName);
-// A new empty folder under %TEMP% for one test.
+// A new empty folder under %TEMP% for one test. It is removed with everything in it when the
+// test program ends, whether its tests passed or not (scripts/test removes what a program that
+// was killed left).
 std::string freshTempDir(const std::string& tag);
-// A new empty folder under %TEMP%, removed with everything in it when the object goes.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag);
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 void copyFileOrThrow(const std::string& from, const std::string& to);
@@ -231,9 +221,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// Removes a folder and everything in it, waiting a little for files still in use (the
+// Removes a folder and everything in it, waiting up to `waitMs` for files still in use (the
 // executable of a process that has just ended). False when something is left.
-bool removeFolder(const std::string& folder);
+bool removeFolder(const std::string& folder, DWORD waitMs = 5000);
 
 // Delivers Ctrl+C to a process the way the console would: under Wine, SIGINT to the process
 // whose command line holds `token`.

@@ -93,11 +93,11 @@ TEST(TreeCapture, ACaptureOfThePlayedTreeIsThatTreeAndNamesTheElementLookoutRepo
     EXPECT_EQ(lookout.output(), e2e::siteRecord(u8"beispiel.de/stra\u00dfe?q=1S2",
                                                 "Round trip - Chromium", browser.exePath()));
 
-    e2e::TempFolder folder("capture");
+    const std::string folder = e2e::freshTempDir("capture");
     json played = json::parse(e2e::readFile(browser.treePath()));
-    const ToolRun run = runLookoutTree("/documents /out \"" + folder.path() + "\\all.json\"");
+    const ToolRun run = runLookoutTree("/documents /out \"" + folder + "\\all.json\"");
     EXPECT_EQ(run.exitCode, 0u) << run.output;
-    const json captured = json::parse(e2e::readFile(folder.path() + "\\all.json"));
+    const json captured = json::parse(e2e::readFile(folder + "\\all.json"));
     EXPECT_EQ(captured["format"], 1);
     EXPECT_EQ(captured["window"]["class"], "Chrome_WidgetWin_1");
     EXPECT_EQ(captured["window"]["executable"], "chrome.exe");
@@ -109,9 +109,9 @@ TEST(TreeCapture, ACaptureOfThePlayedTreeIsThatTreeAndNamesTheElementLookoutRepo
               std::string::npos) << run.output;
 
     // By default the page is not entered; /redact keeps the shape of every text.
-    const ToolRun redacted = runLookoutTree("/redact /out \"" + folder.path() + "\\redacted.json\"");
+    const ToolRun redacted = runLookoutTree("/redact /out \"" + folder + "\\redacted.json\"");
     EXPECT_EQ(redacted.exitCode, 0u) << redacted.output;
-    json shape = json::parse(e2e::readFile(folder.path() + "\\redacted.json"));
+    json shape = json::parse(e2e::readFile(folder + "\\redacted.json"));
     EXPECT_FALSE(shape["root"]["children"][1].contains("children"));
     played["root"]["children"][1].erase("children");
     EXPECT_EQ(shape["window"]["title"], "xxxxx xxxx - xxxxxxxx");
@@ -123,12 +123,12 @@ TEST(TreeCapture, ACaptureOfThePlayedTreeIsThatTreeAndNamesTheElementLookoutRepo
 TEST(TreeCapture, ATreeThatNeverEndsIsCapturedUpToItsBound) {
     e2e::TreePlayer browser("endless.json");
     browser.show(browser.window());
-    e2e::TempFolder folder("capture");
-    const ToolRun run = runLookoutTree("/out \"" + folder.path() + "\\endless.json\"");
+    const std::string folder = e2e::freshTempDir("capture");
+    const ToolRun run = runLookoutTree("/out \"" + folder + "\\endless.json\"");
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("The capture stopped at its bound of "), std::string::npos)
         << run.output;
-    const json captured = json::parse(e2e::readFile(folder.path() + "\\endless.json"));
+    const json captured = json::parse(e2e::readFile(folder + "\\endless.json"));
     EXPECT_TRUE(captured["captured"].contains("bound"));
     EXPECT_EQ(captured["root"]["childCount"], 2147483647);
 }
