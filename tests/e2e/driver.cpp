@@ -1,5 +1,6 @@
 #include "e2e/driver.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <nlohmann/json.hpp>
@@ -537,27 +538,15 @@ long TreeCounts::on(const std::string& path, const std::string& method) const {
 }
 
 bool removeFolder(const std::string& folder, DWORD waitMs) {
-    auto removeAll = [](const std::string& dir, auto& self) -> bool {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &entry);
-        bool clean = true;
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string path = dir + "\\" + name;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    clean = self(path, self) && clean;
-                } else {
-                    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    clean = DeleteFileA(path.c_str()) && clean;
-                }
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
-        return RemoveDirectoryA(dir.c_str()) && clean;
-    };
-    return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, waitMs);
+    const std::string from = folder + '\0';  // a list of paths, ended by an empty one
+    return waitFor([&] {
+        SHFILEOPSTRUCTA operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        SHFileOperationA(&operation);
+        return !fileExists(folder);
+    }, waitMs);
 }
 
 TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable,
@@ -573,27 +562,13 @@ TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string&
              at = content.find(inner, at + by.size()))
             content.replace(at, inner.size(), by);
     }
-    nlohmann::json tree;
-    try {
-        tree = nlohmann::json::parse(content);
-    } catch (const nlohmann::json::exception& error) {
-        throw std::runtime_error(source + ": " + error.what());
-    }
-    const nlohmann::json window = tree.value("window", nlohmann::json::object());
-    windowClass = window.value("class", std::string());
-    windowTitle = window.value("title", std::string());
-    std::string exeName = executable.empty() ? window.value("executable", std::string()) : executable;
-    if (exeName.empty()) exeName = "tree_player.exe";
+    const nlohmann::json window = nlohmann::json::parse(content).value("window", nlohmann::json{});
     playerFolder = freshTempDir("tree");
-    playerExe = playerFolder + "\\" + exeName;
+    playerExe = playerFolder + "\\" +
+                (executable.empty() ? window.value("executable", "tree_player.exe") : executable);
     playerTree = playerFolder + "\\" + source.substr(source.find_last_of('\\') + 1);
-    try {
-        copyFileOrThrow(binPath("tree_player.exe"), playerExe);
-        writeFileOrThrow(playerTree, content);
-    } catch (...) {
-        removeFolder(playerFolder);
-        throw;
-    }
+    copyFileOrThrow(binPath("tree_player.exe"), playerExe);
+    writeFileOrThrow(playerTree, content);
 }
 
 // Removed at once, as a test may start many players.
@@ -627,11 +602,8 @@ TreeCounts TreePlayer::counts() {
     const std::string answer = command("counts");
     if (answer.rfind("counts ", 0) != 0) throw std::runtime_error("counts: " + answer);
     const nlohmann::json parsed = nlohmann::json::parse(answer.substr(7));
-    TreeCounts counts;
-    counts.total = parsed.at("total").get<long>();
-    for (const auto& [path, methods] : parsed.at("objects").items())
-        for (const auto& [method, n] : methods.items()) counts.objects[path][method] = n.get<long>();
-    return counts;
+    return {parsed.at("total").get<long>(),
+            parsed.at("objects").get<std::map<std::string, std::map<std::string, long>>>()};
 }
 
 void TreePlayer::replaceTree(const std::string& json) {

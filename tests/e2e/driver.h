@@ -190,7 +190,7 @@ struct TreePlayerFiles {
     TreePlayerFiles(const std::string& treeFile, const std::string& executable,
                     const std::vector<std::pair<std::string, std::string>>& texts);
     ~TreePlayerFiles();
-    std::string playerFolder, playerExe, playerTree, windowClass, windowTitle;
+    std::string playerFolder, playerExe, playerTree;
 };
 
 // The tree player (tests/programs/tree_player.cpp) serving a tree file, run as the browser the
@@ -208,7 +208,6 @@ public:
     HWND window();
     HWND newWindow();
     const std::string& treePath() const { return playerTree; }
-    const std::string& title() const { return windowTitle; }  // UTF-8
 
     // The calls made on the tree so far.
     long calls();

@@ -61,12 +61,6 @@ TEST(HostileTree, AForgedObjectReplyFaultsOnlyTheWalkAndLeavesAFewDumps) {
     for (const std::string& name : dumps) DeleteFileA((e2e::dumpsFolder() + "\\" + name).c_str());
 }
 
-// The number of calls the stand-in's tree has answered so far.
-unsigned long callsOn(e2e::TestWindows& server) {
-    const std::string answer = server.command("calls");
-    return answer.rfind("calls ", 0) == 0 ? std::strtoul(answer.c_str() + 6, nullptr, 10) : 0;
-}
-
 TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
     e2e::TreePlayer good("firefox_good.json");
     HWND goodWindow = good.create("MozillaWindowClass", "Good browser");
@@ -85,10 +79,10 @@ TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
         EXPECT_EQ(lookout.records().back(), appRecord(server.exePath(), "-", "Tree " + shape));
         // Its walk has stopped by the time the window is reported. The pause is what is tested:
         // a walk left to call on would show in it.
-        const unsigned long calls = callsOn(server);
-        EXPECT_GT(calls, 0u) << shape;
+        const long calls = server.calls();
+        EXPECT_GT(calls, 0) << shape;
         Sleep(1000);
-        EXPECT_EQ(callsOn(server), calls) << shape << ": the walk still calls the tree";
+        EXPECT_EQ(server.calls(), calls) << shape << ": the walk still calls the tree";
 
         good.show(goodWindow);
         ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << shape;

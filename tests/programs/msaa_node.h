@@ -34,7 +34,6 @@ struct Props {
     std::optional<std::wstring> roleText;  // a role given as a string instead of a number
     std::optional<std::wstring> name, value, shortcut;  // none: S_FALSE and no string
     std::optional<LONG> state;  // none: not offered
-    std::optional<RECT> location;  // left, top, width, height; none: not offered
 };
 
 // How an object misbehaves.
@@ -205,22 +204,6 @@ public:
         state->lVal = *props.state;
         return S_OK;
     }
-    STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
-                             VARIANT id) noexcept override {
-        if (!left || !top || !width || !height) return E_POINTER;
-        *left = *top = *width = *height = 0;
-        Node* self = answering(id);
-        if (!self) return E_INVALIDARG;
-        if (HRESULT failure = enter("accLocation")) return failure;
-        const Props& props = self->current();
-        if (!props.location) return E_NOTIMPL;
-        *left = props.location->left;
-        *top = props.location->top;
-        *width = props.location->right;
-        *height = props.location->bottom;
-        return S_OK;
-    }
-
     // --- IAccessible: not offered ---------------------------------------------------------
     STDMETHODIMP get_accParent(IDispatch** parent) noexcept override { return none(parent); }
     STDMETHODIMP get_accDescription(VARIANT, BSTR* text) noexcept override { return none(text); }
@@ -236,6 +219,7 @@ public:
     }
     STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* text) noexcept override { return none(text); }
     STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) noexcept override { return E_NOTIMPL; }
     STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override {
         if (end) VariantInit(end);
         return E_NOTIMPL;

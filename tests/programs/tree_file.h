@@ -18,6 +18,9 @@ struct TreeWindow {
     std::string executable;  // file name, UTF-8
 };
 
+// The objects of a tree by their path, each with its "object" key.
+using Placed = std::map<std::string, std::pair<Node*, std::string>>;
+
 // A tree loaded from a file. Its objects are never freed: proxies in other processes may call
 // them at any time, also after a reload has replaced them.
 class TreeFile {
@@ -43,16 +46,10 @@ public:
     // Reads the file again, as a navigation changes a browser's tree: an object at the same path
     // of child positions stays the same object with the new answers, unless the file gives it
     // another "object" key; objects no longer in the tree answer every call with E_FAIL. Throws
-    // like the constructor and then leaves the tree as it was.
+    // like the constructor; a file that is no JSON leaves the tree as it was.
     void reload();
 
 private:
-    struct Placed {
-        Node* node;
-        std::string key;
-    };
-    void load();
-
     std::string path_;
     CallCounts* counts_;
     HANDLE quitting_;
@@ -61,7 +58,7 @@ private:
     TreeWindow window_;
     bool stalls_ = false;
     bool forgesReply_ = false;
-    std::map<std::string, Placed> placed_;  // by path
+    Placed placed_;
 };
 
 }  // namespace msaa_test
