@@ -96,7 +96,6 @@ public:
 
     LONG references() const { return references_; }
     const std::string& label() const { return label_; }
-    const std::string& path() const { return path_; }
 
     // --- IUnknown ------------------------------------------------------------------------
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
