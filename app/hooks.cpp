@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/records.h"
+#include "app/stdin_watch.h"
 #include "diag/debug_log.h"
 #include "diag/thread_guard.h"
 #include "util/record_text.h"
@@ -18,6 +19,14 @@ namespace {
 
 constexpr unsigned char kDebugLogSwitch[] = "/debuglog";
 constexpr unsigned char kUtf8Switch[] = "/utf8";
+constexpr unsigned char kTimeSwitch[] = "/time";
+constexpr unsigned char kStdinSwitch[] = "/stdin";
+
+// Set by the first caller of the termination hook; any later one (a second Ctrl+C, the end of
+// standard input during a Ctrl+C) waits for it to end the process.
+volatile LONG terminating = 0;
+
+void stopAtEndOfInput() { TerminationSignalHandler(SIGINT); }
 
 bool isSwitch(const char* argument, const unsigned char* name) {
     return _mbscmp(reinterpret_cast<const unsigned char*>(argument), name) == 0;
@@ -25,20 +34,32 @@ bool isSwitch(const char* argument, const unsigned char* name) {
 
 }  // namespace
 
+Switches parseSwitches(int argc, char** argv) {
+    Switches found;
+    for (int i = 1; i < argc; ++i) {
+        found.debugLog |= isSwitch(argv[i], kDebugLogSwitch);
+        found.utf8 |= isSwitch(argv[i], kUtf8Switch);
+        found.times |= isSwitch(argv[i], kTimeSwitch);
+        found.stdinStops |= isSwitch(argv[i], kStdinSwitch);
+    }
+    return found;
+}
+
 void startUp(int argc, char** argv) {
     CoInitialize(nullptr);
-    bool utf8 = false;
-    for (int i = 1; i < argc; ++i) {
-        if (isSwitch(argv[i], kDebugLogSwitch)) {
-            initDebugLogLock();
-            openDebugLog();
-        }
-        if (isSwitch(argv[i], kUtf8Switch)) utf8 = true;
+    const Switches switches = parseSwitches(argc, argv);
+    if (switches.debugLog) {
+        initDebugLogLock();
+        openDebugLog();
     }
     // Before any other thread starts, and once the log is open whatever the order of the switches.
-    if (utf8) {
+    if (switches.utf8) {
         setRecordEncoding(RecordEncoding::kUtf8);
         logMessage("Records in UTF-8 (/utf8)");
+    }
+    if (switches.times) {
+        setRecordTimes(true);
+        logMessage("Records carry the time of their change (/time)");
     }
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
@@ -47,14 +68,25 @@ void startUp(int argc, char** argv) {
     std::signal(SIGINT, TerminationSignalHandler);
     _set_invalid_parameter_handler(InvalidParameterHandler);
     setFlushBeforeFaultExit(flushStandardOutput);
+    // Last: the end of the input may stop the program at once, which needs the hooks above.
+    if (switches.stdinStops) {
+        logMessage("Stops when standard input ends (/stdin)");
+        watchStandardInput(stopAtEndOfInput);
+    }
 }
 
 void TerminationSignalHandler(int) {
+    // The run-time puts the default handling back before it calls a handler; a second Ctrl+C
+    // during the stop would then end the process at once, with records unwritten.
+    std::signal(SIGINT, TerminationSignalHandler);
+    if (InterlockedExchange(&terminating, 1) != 0) {
+        for (;;) Sleep(INFINITE);
+    }
     logMessage("Lookout Terminated");
     closeDebugLog();
-    // The records handed over so far are written first; the stream is closed between two
-    // records. If the writer is stuck on a pipe that nobody reads, the process ends without
-    // waiting for it.
+    // The records handed over so far are written first, for as long as the pipe takes them; the
+    // stream is closed between two records. If the pipe takes nothing for a second (nobody
+    // reads it), the process ends without waiting further.
     closeStandardOutput();
     // Not exit(): its destructors of static objects would run on this thread while the monitor
     // thread, the DDE thread and any walk still use them.

@@ -1,6 +1,5 @@
 #include "app/monitor_loop.h"
 
-#include "browser/browser_info.h"
 #include "browser/classify.h"
 #include "dde/dde_dispatch.h"
 #include "diag/debug_log.h"
@@ -12,16 +11,18 @@ bool titleCheckDue(std::uint32_t lastTitleCheck, std::uint32_t now) {
     return static_cast<std::uint32_t>(now - lastTitleCheck) > kTitleCheckIntervalMs;
 }
 
-void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint32_t now,
+void pollForegroundWindow(MonitorState& state, HWND foreground, std::uint64_t now,
                           lookout::RecordSink& out) {
     if (foreground != state.lastWindow)
-        runNewWindowSteps(state, foreground, out);
+        runNewWindowSteps(state, foreground, now);
     else
-        runTitleCheck(state, foreground, now, out);
+        runTitleCheck(state, foreground, now);
+    state.reports.writeReady(now, out);
 }
 
-void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& out) {
+void runNewWindowSteps(MonitorState& state, HWND window, std::uint64_t now) {
     state.lastWindow = window;
+    state.lastWindowSeenAt = recordTimeNow();
     state.appIsCurrent = false;
     // No window in front (between two windows, or nothing up): nothing to identify. The change
     // still counts, so the window that comes back is reported again.
@@ -29,10 +30,10 @@ void runNewWindowSteps(MonitorState& state, HWND window, lookout::RecordSink& ou
         logMessage("Foreground Window Process ID %d", 0);
         return;
     }
-    identifyAndReport(state, window, out);
+    identifyAndReport(state, window, now);
 }
 
-void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& out) {
+void identifyAndReport(MonitorState& state, HWND window, std::uint64_t now) {
     // Reset first: the call leaves the id untouched for a window that has just gone, and the
     // previous window's process must not be reported in its place.
     state.processId = 0;
@@ -41,46 +42,53 @@ void identifyAndReport(MonitorState& state, HWND window, lookout::RecordSink& ou
     if (state.processId == 0) return;
     if (GetModuleInfo(state.processId, window, state.app) != ERROR_SUCCESS) return;
     state.appIsCurrent = true;
+    state.app.seenAt = state.lastWindowSeenAt;
 
+    // The diagnostic line of the Java lookup goes out with this window's record, behind the
+    // records still waiting for an address.
+    CapturedLines leadingLines;
     if (state.app.modulePath.find("javaw.exe") != std::string::npos) {
         logMessage("Java processing...");
         try {
-            lookupJavaCommand(state.processId, state.app, out);
+            lookupJavaCommand(state.processId, state.app, leadingLines);
         } catch (...) {
             logMessage("Java processing: exception caught");
         }
     }
-    runReportStep(state, window, out);
+    runReportStep(state, window, now, leadingLines.take());
 }
 
-void runTitleCheck(MonitorState& state, HWND window, std::uint32_t now, lookout::RecordSink& out) {
-    if (!titleCheckDue(state.lastTitleCheck, now)) return;
-    state.lastTitleCheck = now;
+void runTitleCheck(MonitorState& state, HWND window, std::uint64_t now) {
+    const auto tick = static_cast<std::uint32_t>(now);  // GetTickCount's value
+    if (!titleCheckDue(state.lastTitleCheck, tick)) return;
+    state.lastTitleCheck = tick;
     if (!window) return;
     // A window whose identification failed is tried again at every title check while it stays
     // in front, so that a failure that passes does not hide it for as long as it is there.
     if (!state.appIsCurrent) {
-        identifyAndReport(state, window, out);
+        identifyAndReport(state, window, now);
         return;
     }
     std::string title = GetWindowTitle(window);
     if (title == state.app.title) return;
     logMessage("Title is changed - send new data");
     state.app.title = std::move(title);
-    runReportStep(state, window, out);
+    state.app.seenAt = recordTimeNow();
+    runReportStep(state, window, now);
 }
 
-void runReportStep(MonitorState& state, HWND window, lookout::RecordSink& out) {
+void runReportStep(MonitorState& state, HWND window, std::uint64_t now,
+                   std::string leadingLines) {
+    PendingReport report;
+    report.window = window;
+    report.changeTick = now;
+    report.app = state.app;
+    report.leadingLines = std::move(leadingLines);
     if (isBrowserWindow(window, state.app.modulePath)) {
         logMessage("Browser processing...");
-        if (GetBrowserInfo(window, state.app, state.site, state.ddeWindow)) {
-            SendSiteRecord(state.app, state.site, out);
-            logMessage("Browser processing finished");
-            return;
-        }
-        logMessage("Browser processing FAILED");
+        state.reads.start(report, state.ddeWindow);
     }
-    SendAppRecord(state.app, out);
+    state.reports.add(std::move(report));
 }
 
 void createConsoleDDEProcessingWindowProcess() {
@@ -91,7 +99,9 @@ void createConsoleDDEProcessingWindowProcess() {
     if (!state.ddeWindow)
         logMessage("Error: DDE processing cannot be activated (no browser data can be obtained)!");
     for (;;) {
-        Sleep(kPollIntervalMs);
-        pollForegroundWindow(state, GetForegroundWindow(), GetTickCount(), standardOutput());
+        // A read that ends meanwhile cuts the wait short: its record, and those behind it, need
+        // not wait for the next poll.
+        state.reads.waitForPoll(kPollIntervalMs);
+        pollForegroundWindow(state, GetForegroundWindow(), GetTickCount64(), standardOutput());
     }
 }

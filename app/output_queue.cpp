@@ -3,6 +3,7 @@
 #include <io.h>
 #include <process.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -12,7 +13,8 @@
 
 namespace {
 
-// How long the exit of the process waits for records still queued (after a crash, say).
+// How long the exit of the process waits for a pipe that takes no byte of the records still
+// queued (after a crash, say).
 constexpr DWORD kExitDrainMs = 1000;
 
 class ExclusiveLock {
@@ -26,21 +28,9 @@ private:
     SRWLOCK& lock_;
 };
 
-// A pipe in blocking mode takes the whole record in one write, or fails.
-void writeWhole(HANDLE output, const std::string& record) {
-    std::size_t done = 0;
-    while (done < record.size()) {
-        DWORD written = 0;
-        if (!WriteFile(output, record.data() + done, static_cast<DWORD>(record.size() - done),
-                       &written, nullptr) ||
-            written == 0) {
-            logMessage("Error %u: a record could not be written to standard output",
-                       static_cast<unsigned>(GetLastError()));
-            return;
-        }
-        done += written;
-    }
-}
+// Each write is at most this much, so that the waits at a stop see the pipe take bytes while a
+// slow parent reads even a long record.
+constexpr std::size_t kWriteChunkBytes = 4096;
 
 void drainStandardOutputAtExit() { standardOutputQueue().drain(kExitDrainMs); }
 
@@ -82,7 +72,23 @@ void OutputQueue::writeRecords() {
             waitingBytes_ -= record.size();
             writing_ = true;
         }
-        writeWhole(output_, record);
+        writeWhole(record);
+    }
+}
+
+// A pipe in blocking mode takes each piece whole, or fails.
+void OutputQueue::writeWhole(const std::string& record) {
+    std::size_t done = 0;
+    while (done < record.size()) {
+        const auto piece = static_cast<DWORD>(std::min(record.size() - done, kWriteChunkBytes));
+        DWORD written = 0;
+        if (!WriteFile(output_, record.data() + done, piece, &written, nullptr) || written == 0) {
+            logMessage("Error %u: a record could not be written to standard output",
+                       static_cast<unsigned>(GetLastError()));
+            return;
+        }
+        done += written;
+        bytesWritten_ += written;
     }
 }
 
@@ -97,7 +103,7 @@ void OutputQueue::queue(std::string record) {
             direct_ = !thread_;
         }
         if (direct_) {
-            writeWhole(output_, record);
+            writeWhole(record);
             return;
         }
         while (!records_.empty() && waitingBytes_ + record.size() > limitBytes_) {
@@ -113,8 +119,9 @@ void OutputQueue::queue(std::string record) {
         logMessage("Standard output is not being read: %u waiting records dropped", dropped);
 }
 
-bool OutputQueue::drainedWithin(DWORD timeoutMs, bool closeWhenDrained) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+bool OutputQueue::drainedWithin(DWORD idleMs, bool closeWhenDrained) {
+    std::uint64_t written = bytesWritten_;
+    ULONGLONG lastProgress = GetTickCount64();
     // Polled rather than waited for: the caller may be a signal handler that interrupted the
     // monitor thread, and must never wait for ever on a lock or on a writer stuck on a full pipe.
     for (;;) {
@@ -124,14 +131,20 @@ bool OutputQueue::drainedWithin(DWORD timeoutMs, bool closeWhenDrained) {
             ReleaseSRWLockExclusive(&lock_);
             if (drained) return true;
         }
-        if (GetTickCount64() >= deadline) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (bytesWritten_ != written) {
+            written = bytesWritten_;
+            lastProgress = now;
+        } else if (now - lastProgress >= idleMs) {
+            return false;
+        }
         Sleep(1);
     }
 }
 
-bool OutputQueue::drain(DWORD timeoutMs) { return drainedWithin(timeoutMs, false); }
+bool OutputQueue::drain(DWORD idleMs) { return drainedWithin(idleMs, false); }
 
-bool OutputQueue::close(DWORD timeoutMs) { return drainedWithin(timeoutMs, true); }
+bool OutputQueue::close(DWORD idleMs) { return drainedWithin(idleMs, true); }
 
 std::size_t OutputQueue::waitingRecords() {
     ExclusiveLock hold(lock_);

@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <utility>
@@ -31,11 +33,13 @@ public:
     // Hands one whole record to the writer and returns at once. Dropped once the queue is closed.
     void queue(std::string record);
     void write(std::string record) override { queue(std::move(record)); }
-    // Waits up to `timeoutMs` until every record handed over has been written (or has failed).
-    bool drain(DWORD timeoutMs);
-    // The same, and then lets no further record in. False when the wait ran out: a record is
+    // Waits until every record handed over has been written (or has failed), for as long as the
+    // output takes bytes: only `idleMs` in which it takes none end the wait (a parent that
+    // reads, however slowly, gets every record).
+    bool drain(DWORD idleMs);
+    // The same, and then lets no further record in. False when the wait ended first: a record is
     // still waiting or in a write, and the queue stays open.
-    bool close(DWORD timeoutMs);
+    bool close(DWORD idleMs);
     // Records handed over that the writer has not taken yet.
     std::size_t waitingRecords();
 
@@ -43,7 +47,8 @@ private:
     static unsigned __stdcall writerThread(void* self);
     static void writeRecordsOf(void* self);
     void writeRecords();
-    bool drainedWithin(DWORD timeoutMs, bool closeWhenDrained);
+    void writeWhole(const std::string& record);
+    bool drainedWithin(DWORD idleMs, bool closeWhenDrained);
 
     HANDLE output_;
     const std::size_t limitBytes_;
@@ -55,6 +60,7 @@ private:
     bool closed_ = false;
     bool stopping_ = false;
     bool direct_ = false;  // no writer thread could be had: the caller writes
+    std::atomic<std::uint64_t> bytesWritten_{0};  // how far the output has taken the records
     lookout::unique_kernel_handle thread_;
 };
 

@@ -100,10 +100,12 @@ public:
                 {"http://good.test/", "http://firefox.example/"}}));
         site(firefox, firefox.create("MozillaWindowClass", "Firefox page"),
              "Firefox-like, tree", "http://firefox.example/", "Firefox page", kFirefoxWeight);
-        // No address in its tree: the address comes from the FireFox DDE server instead.
+        // No address in its tree, nor a combo box in a toolbar that would make it a current
+        // Firefox's (a Chromium tree, played as firefox.exe): the address comes from the FireFox
+        // DDE server instead.
         firefoxServer_ = std::make_unique<bench::DdeServerProcess>(
             "--url http://firefox-dde.example/ --title \"Firefox reply\"");
-        auto& noAddress = add(std::make_unique<e2e::TreePlayer>("firefox_old_no_address.json"));
+        auto& noAddress = add(std::make_unique<e2e::TreePlayer>("chromium.json", "firefox.exe"));
         site(noAddress, noAddress.create("MozillaUIWindowClass", "Firefox without address"),
              "Firefox-like, DDE", "http://firefox-dde.example/", "Firefox reply", kFirefoxWeight);
 

@@ -8,12 +8,11 @@ using lookout::unique_variant;
 
 namespace {
 
-// The object's value when it is a text element with the element's signs. Cheap questions first:
-// a role, then the name and shortcut, and the value only when they match.
+// The object's value when it shows the element's signs: its role, then its shortcut, and the
+// value only when they match.
 std::optional<std::string> valueIfSameElement(IAccessible* object, const AddressElement& element) {
-    if (roleOf(object) != ROLE_SYSTEM_TEXT) return std::nullopt;
+    if (roleOf(object) != element.role) return std::nullopt;
     const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
-    if (getAccNameString(object, self) != element.name) return std::nullopt;
     if (element.shortcut && getAccShortcutString(object, self) != *element.shortcut)
         return std::nullopt;
     return getAccValueString(object, self);

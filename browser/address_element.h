@@ -18,8 +18,10 @@ struct AddressElement {
     std::vector<LONG> path;
     // The element itself; null when it is not kept.
     lookout::com_ptr<IAccessible> object;
-    // Its signs when it was found, which it must still show to be taken for the same element.
-    std::string name;
+    // Its signs when it was found, which it must still show to be taken for the same element:
+    // its role and, where it was known by it, its keyboard shortcut. Not its name: a browser may
+    // take the reading of a name for a screen reader at work.
+    LONG role = ROLE_SYSTEM_TEXT;
     std::optional<std::string> shortcut;  // not compared when absent
 };
 
@@ -30,6 +32,6 @@ lookout::com_ptr<IAccessible> elementAtPath(IAccessible* root, const std::vector
 // The element's value, read again through its object or, when it has none or the object no
 // longer answers as the element, found again at its path below the root that `root` gives (null
 // when there is none); `element.object` then holds the element found there. Empty when neither
-// shows a text element with the element's signs.
+// shows the element's signs.
 std::optional<std::string> readElementAgain(AddressElement& element,
                                             const std::function<IAccessible*()>& root);

@@ -29,8 +29,8 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
     logMessage("Browser type: %d", static_cast<int>(type));
 
     bool askOverDde = false;
-    // Current Firefox's address, taken only when the walk and DDE give none.
-    std::optional<std::string> firefoxComboText;
+    // Current Firefox's address input, taken when the older address combo box gives none.
+    std::optional<std::string> firefoxInput;
     switch (type) {
         case kNotABrowser:
             // Stopped being a browser between the loop's test and this call.
@@ -56,9 +56,20 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
             break;
         case kFirefox:
             site.url.clear();
-            site.url = WalkerMSAA::getFirefoxURL(window, firefoxComboText);
+            site.url = WalkerMSAA::getFirefoxURL(window, firefoxInput);
             logRecordTexts("MSAA processing: Url info to send: ", site.url);
-            askOverDde = true;
+            // Firefox has answered no DDE since 2019: a tree with its address input is one of
+            // today, and a "FireFox" DDE server beside it is another program.
+            askOverDde = !firefoxInput;
+            if (site.url.empty() && firefoxInput) {
+                if (firefoxInput->empty()) {
+                    // An empty address bar is no page.
+                    logMessage("%s: the address input is empty", "GetBrowserInfo");
+                    return false;
+                }
+                logRecordTexts("MSAA processing: Url from the address input: ", *firefoxInput);
+                site.url = std::move(*firefoxInput);
+            }
             break;
         default:
             site.url.clear();
@@ -71,10 +82,7 @@ bool GetBrowserInfo(HWND window, const AppRecord& app, SiteRecord& site, HWND dd
             logMessage("Error: %s cannot obtain browser information", "GetBrowserInfo");
             site.url.clear();
             site.title = app.title;
-            // An empty field is no address here, as an empty address from the walk is none.
-            if (!firefoxComboText || firefoxComboText->empty()) return false;
-            logRecordTexts("MSAA processing: Url from the first combo box: ", *firefoxComboText);
-            site.url = std::move(*firefoxComboText);
+            return false;
         }
     }
     logRecordTexts("Url info to send: ", site.url, &site.title);

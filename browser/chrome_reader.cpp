@@ -9,9 +9,6 @@ namespace {
 
 constexpr int kUrlBufferSize = 1024;
 
-// Receives the omnibox text; used only by the monitor thread.
-char chromeUrlBuffer[kUrlBufferSize] = {};
-
 }  // namespace
 
 std::string getChromeUrl(HWND window) {
@@ -55,5 +52,7 @@ BOOL CALLBACK forEachChildChromeWindow(HWND child, LPARAM userValue) noexcept {
 void processChromeAddressWindow(HWND omnibox, std::string* result) {
     traceFunction("processChromeAddressWindow");
     if (!result) return;
+    // One buffer per read: reads of two windows can run at once.
+    char chromeUrlBuffer[kUrlBufferSize] = {};
     *result = requestWindowRecordText(omnibox, chromeUrlBuffer, kUrlBufferSize);
 }

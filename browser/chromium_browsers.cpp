@@ -2,13 +2,14 @@
 
 namespace {
 
-// One a browser; add a browser here.
+// One a browser; add a browser here. Not Vivaldi: it draws its whole interface as a web page, so
+// its address field lies inside a document, where no walk goes; its windows are applications,
+// and nothing is asked of their tree.
 constexpr const char* kChromiumBrowserExecutables[] = {
-    "chrome.exe",   // Google Chrome
-    "msedge.exe",   // Microsoft Edge
-    "brave.exe",    // Brave
-    "opera.exe",    // Opera
-    "vivaldi.exe",  // Vivaldi
+    "chrome.exe",  // Google Chrome
+    "msedge.exe",  // Microsoft Edge
+    "brave.exe",   // Brave
+    "opera.exe",   // Opera
     "chromium.exe",
     "browser.exe",  // Yandex Browser
 };

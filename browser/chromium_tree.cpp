@@ -1,11 +1,11 @@
 #include "browser/chromium_tree.h"
 
-#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "browser/msaa_calls.h"
 #include "browser/msaa_tree.h"
+#include "browser/tree_level.h"
 #include "util/com_ptr.h"
 #include "util/com_values.h"
 
@@ -14,72 +14,105 @@ using lookout::unique_variant;
 
 namespace {
 
-// The shortcut of the address field in every language seen: "Ctrl+L", "Strg+L", ...
-constexpr char kAddressKey[] = "+L";
+constexpr char kAddressShortcut[] = "Ctrl+L";
+constexpr char kAddressKeySuffix[] = "+L";
+constexpr char kAltModifier[] = "alt";
 
 enum class Step { kGoOn, kFound, kStop };
 
 struct ChromiumWalk {
+    explicit ChromiumWalk(WalkBounds& walkBounds) : bounds(walkBounds) {}
     WalkBounds& bounds;
     std::vector<LONG> path;  // positions from the root to the object being walked
-    AddressElement toolbarText;  // the first text element inside a toolbar, once met
+    // The best elements short of "Ctrl+L", once met.
+    bool hasOtherModifier = false;
+    AddressElement otherModifier;
     bool hasToolbarText = false;
+    AddressElement toolbarText;
 };
 
-bool endsWithAddressKey(const std::string& shortcut) {
-    const std::size_t length = std::strlen(kAddressKey);
-    return shortcut.size() >= length &&
-           shortcut.compare(shortcut.size() - length, length, kAddressKey) == 0;
+bool equalsIgnoringAsciiCase(const std::string& text, const char* lower) {
+    std::size_t i = 0;
+    for (; i < text.size() && lower[i] != '\0'; ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i]) return false;
+    }
+    return i == text.size() && lower[i] == '\0';
 }
 
-AddressElement elementAt(const std::vector<LONG>& path, com_ptr<IAccessible> object,
+AddressElement elementAt(const std::vector<LONG>& path, LONG position, com_ptr<IAccessible> object,
                          std::string shortcut) {
     AddressElement element;
     element.path = path;
+    element.path.push_back(position);
     element.object = std::move(object);
+    element.role = ROLE_SYSTEM_TEXT;
     element.shortcut = std::move(shortcut);
     return element;
 }
 
-Step walkChildren(const com_ptr<IAccessible>& object, bool insideToolbar, ChromiumWalk& walk,
-                  AddressElement& found) {
-    if (static_cast<int>(walk.path.size()) > kMaxWalkDepth) return Step::kGoOn;
-    if (!walk.bounds.allow(kLevelCalls)) return Step::kStop;
-    com_ptr<IEnumVARIANT> enumerator = object.query<IEnumVARIANT>();
-    if (!enumerator) return Step::kGoOn;
-    enumerator->Reset();
-    LONG count = 0;
-    if (FAILED(object->get_accChildCount(&count)) || count <= 0) return Step::kGoOn;
-
+// A text element: the address field when its shortcut is "Ctrl+L", else noted as the best so far.
+bool checkText(const TreeChild& child, bool inToolbar, ChromiumWalk& walk,
+               AddressElement& found) {
     const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
-    unique_variant child;
-    for (LONG position = 0; position < count; ++position) {
-        if (!walk.bounds.allow(1)) return Step::kStop;
-        ULONG fetched = 0;
-        // A failing enumerator ends this object's children, not the walk.
-        if (FAILED(enumerator->Next(1, child.put(), &fetched))) return Step::kGoOn;
-        if ((child.vt == VT_I4 || child.vt == VT_DISPATCH) && !walk.bounds.allow(kChildCalls))
-            return Step::kStop;
-        com_ptr<IAccessible> childObject = childObjectOf(object, child);
-        if (!childObject) continue;
-        const LONG role = roleOf(childObject.get());
-        if (role == ROLE_SYSTEM_DOCUMENT) continue;
+    std::string shortcut = getAccShortcutString(child.object.get(), self);
+    switch (addressKeyOf(shortcut)) {
+        case AddressKey::kExact:
+            found = elementAt(walk.path, child.position, child.object, std::move(shortcut));
+            return true;
+        case AddressKey::kOtherModifier:
+            if (!walk.hasOtherModifier) {
+                walk.otherModifier =
+                    elementAt(walk.path, child.position, child.object, shortcut);
+                walk.hasOtherModifier = true;
+            }
+            break;
+        case AddressKey::kNever:
+            return false;
+        case AddressKey::kNone:
+            break;
+    }
+    if (inToolbar && !walk.hasToolbarText) {
+        walk.toolbarText = elementAt(walk.path, child.position, child.object, std::move(shortcut));
+        walk.hasToolbarText = true;
+    }
+    return false;
+}
 
-        walk.path.push_back(position);
+Step walkChildren(IAccessible* object, bool inToolbar, ChromiumWalk& walk, AddressElement& found);
+
+Step descend(const TreeChild& child, bool inToolbar, ChromiumWalk& walk, AddressElement& found) {
+    if (static_cast<int>(walk.path.size()) >= kMaxWalkDepth) return Step::kGoOn;
+    walk.path.push_back(child.position);
+    const Step step = walkChildren(child.object.get(), inToolbar, walk, found);
+    walk.path.pop_back();
+    return step;
+}
+
+Step walkChildren(IAccessible* object, bool inToolbar, ChromiumWalk& walk, AddressElement& found) {
+    // A failing enumerator ends this object's children, not the walk.
+    const TreeLevel level = readTreeLevel(object, walk.bounds);
+    if (level.outOfBounds) return Step::kStop;
+    std::vector<const TreeChild*> later;  // entered after this level's toolbars
+    for (const TreeChild& child : level.children) {
+        if (!walk.bounds.allow(1)) return Step::kStop;
+        const LONG role = roleOf(child.object.get());
+        Step step = Step::kGoOn;
         if (role == ROLE_SYSTEM_TEXT) {
-            std::string shortcut = getAccShortcutString(childObject.get(), self);
-            if (endsWithAddressKey(shortcut)) {
-                found = elementAt(walk.path, childObject, std::move(shortcut));
-                return Step::kFound;
-            }
-            if (insideToolbar && !walk.hasToolbarText) {
-                walk.toolbarText = elementAt(walk.path, childObject, std::move(shortcut));
-                walk.hasToolbarText = true;
-            }
+            if (!walk.bounds.allow(1)) return Step::kStop;
+            if (checkText(child, inToolbar, walk, found)) return Step::kFound;
+        } else if (!mayHoldAddressField(role)) {
+            continue;
+        } else if (inToolbar || role == ROLE_SYSTEM_TOOLBAR) {
+            step = descend(child, true, walk, found);
+        } else {
+            later.push_back(&child);
         }
-        Step step = walkChildren(childObject, insideToolbar || role == ROLE_SYSTEM_TOOLBAR, walk,
-                                 found);
-        walk.path.pop_back();
+        if (step != Step::kGoOn) return step;
+    }
+    for (const TreeChild* child : later) {
+        const Step step = descend(*child, false, walk, found);
         if (step != Step::kGoOn) return step;
     }
     return Step::kGoOn;
@@ -87,19 +120,34 @@ Step walkChildren(const com_ptr<IAccessible>& object, bool insideToolbar, Chromi
 
 }  // namespace
 
+AddressKey addressKeyOf(const std::string& shortcut) {
+    if (shortcut == kAddressShortcut) return AddressKey::kExact;
+    const std::size_t suffix = sizeof kAddressKeySuffix - 1;
+    if (shortcut.size() < suffix ||
+        shortcut.compare(shortcut.size() - suffix, suffix, kAddressKeySuffix) != 0)
+        return AddressKey::kNone;
+    const std::string modifier = shortcut.substr(0, shortcut.size() - suffix);
+    if (modifier.empty() || modifier.find('+') != std::string::npos ||
+        equalsIgnoringAsciiCase(modifier, kAltModifier))
+        return AddressKey::kNever;
+    return AddressKey::kOtherModifier;
+}
+
 bool findChromiumAddress(IAccessible* root, WalkBounds& bounds, ChromiumAddress& found) {
-    root->AddRef();  // held by the walk's own owner, like every object below it
-    com_ptr<IAccessible> object;
-    object.attach(root);
-    ChromiumWalk walk{bounds, {}, {}, false};
+    ChromiumWalk walk(bounds);
     AddressElement element;
-    if (walkChildren(object, false, walk, element) != Step::kFound) {
-        if (!walk.hasToolbarText) return false;
-        element = std::move(walk.toolbarText);
+    if (walkChildren(root, false, walk, element) != Step::kFound) {
+        if (walk.hasOtherModifier)
+            element = std::move(walk.otherModifier);
+        else if (walk.hasToolbarText)
+            element = std::move(walk.toolbarText);
+        else
+            return false;
     }
-    walk.toolbarText = {};  // the element not taken is released now
+    // The elements not taken are released now.
+    walk.otherModifier = {};
+    walk.toolbarText = {};
     const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
-    element.name = getAccNameString(element.object.get(), self);
     found.value = getAccValueString(element.object.get(), self);
     found.element = std::move(element);
     return true;

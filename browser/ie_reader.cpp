@@ -12,9 +12,6 @@ constexpr char kToolbarClass[] = "ToolbarWindow32";
 constexpr char kAddressToolbarText[] = "Address Combo Control";
 constexpr char kEditClass[] = "Edit";
 
-// Receives the edit control's text; used only by the monitor thread.
-char ieUrlBuffer[kUrlBufferSize] = {};
-
 }  // namespace
 
 std::string getIExprolerUrl(HWND window) {
@@ -66,5 +63,7 @@ BOOL CALLBACK forEachChildIExprolerURLEditChildsWindow(HWND child, LPARAM userVa
 
 void processIExprolerAddressWindow(HWND edit, std::string& result) {
     traceFunction("processIExprolerAddressWindow");
+    // One buffer per read: reads of two windows can run at once.
+    char ieUrlBuffer[kUrlBufferSize] = {};
     result = requestWindowRecordText(edit, ieUrlBuffer, kUrlBufferSize);
 }

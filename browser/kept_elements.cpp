@@ -48,14 +48,18 @@ void dropGone(std::vector<Kept>& kept, std::vector<Kept>& dropped) {
     }
 }
 
-// Drops the entries of windows that have gone and takes the window's own entry out, with the
-// lock held; what was dropped is released by the caller once the lock is left.
+// Takes the window's own entry out, with the lock held. An entry whose window has gone, or
+// whose handle now names a window of another process, is dropped instead; what was dropped is
+// released by the caller once the lock is left.
 std::optional<AddressElement> takeLocked(KeptElements& elements, HWND window,
                                          std::vector<Kept>& dropped) {
-    dropGone(elements.kept, dropped);
     for (auto it = elements.kept.begin(); it != elements.kept.end(); ++it) {
         if (it->window != window) continue;
-        std::optional<AddressElement> taken = std::move(it->element);
+        std::optional<AddressElement> taken;
+        if (stillThere(*it))
+            taken = std::move(it->element);
+        else
+            dropped.push_back(std::move(*it));
         elements.kept.erase(it);
         return taken;
     }
@@ -75,6 +79,7 @@ void keepAddressElement(HWND window, AddressElement element) {
     AcquireSRWLockExclusive(&elements.lock);
     auto unlock = lookout::scope_exit([&elements] { ReleaseSRWLockExclusive(&elements.lock); });
     replaced = takeLocked(elements, window, dropped);
+    if (elements.kept.size() >= kMaxKeptElements) dropGone(elements.kept, dropped);
     if (elements.kept.size() >= kMaxKeptElements) {
         dropped.push_back(std::move(elements.kept.front()));
         elements.kept.erase(elements.kept.begin());

@@ -11,15 +11,16 @@
 #include "browser/accessible_walk.h"
 #include "browser/address_element.h"
 
-// Windows whose elements are kept at most; the one kept longest ago makes room for a new one.
-constexpr std::size_t kMaxKeptElements = 16;
+// Windows whose elements are kept at most: a user who cycles through more browser windows than
+// this makes every switch walk a tree again. When the list is full, the elements of windows that
+// have gone make room, else the one kept longest ago.
+constexpr std::size_t kMaxKeptElements = 64;
 
 // Keeps `element` as the window's address element, in place of any kept before.
 void keepAddressElement(HWND window, AddressElement element);
 
 // Hands out the window's kept element, which is no longer kept. None when there is none, or when
-// the window has gone or now belongs to another process. Elements of windows that have gone are
-// dropped on the way.
+// the window has gone or now belongs to another process.
 std::optional<AddressElement> takeAddressElement(HWND window);
 
 // The value of the address element kept for root's window when it still shows the element's signs

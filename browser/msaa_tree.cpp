@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "browser/tree_level.h"
 #include "diag/debug_log.h"
 #include "util/com_ptr.h"
 #include "util/com_values.h"
@@ -12,125 +13,159 @@ using lookout::unique_variant;
 
 namespace {
 
-// What one walk carries down its levels.
-struct FirefoxWalk {
-    std::string& address;
-    WalkBounds& bounds;
-    FirstComboText* firstCombo;
-    std::vector<LONG> path;  // positions from the root to the object being walked
+// Where a level lies, for the address input of current Firefox.
+enum class Place {
+    kOutsideToolbars,
+    kInToolbar,
+    kBelowInputCandidate,  // the direct children of a combo box in a toolbar
 };
 
-HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
-                  FirefoxWalk& walk);
+// The last combo box met in a toolbar so far, and its first text element.
+struct InputCandidate {
+    std::vector<LONG> path;
+    com_ptr<IAccessible> combo;
+    std::string value;
+    std::vector<LONG> textPath;
+    com_ptr<IAccessible> text;
+};
 
-HRESULT descend(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
-                FirefoxWalk& walk) {
-    if (static_cast<int>(walk.path.size()) > kMaxWalkDepth) {
+// What one walk carries down its levels.
+struct FirefoxWalk {
+    FirefoxWalk(std::string& found, WalkBounds& walkBounds, bool input)
+        : address(found), bounds(walkBounds), looksForInput(input) {}
+    std::string& address;
+    WalkBounds& bounds;
+    bool looksForInput;
+    std::vector<LONG> path;  // positions from the root to the object being walked
+    bool hasCandidate = false;
+    InputCandidate candidate;
+};
+
+bool ends(HRESULT result) { return result == kWalkStop || result == kWalkInputFound; }
+
+HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, Place place, FirefoxWalk& walk);
+
+HRESULT descend(const TreeChild& child, bool insideUrlCombo, Place place, FirefoxWalk& walk) {
+    if (static_cast<int>(walk.path.size()) >= kMaxWalkDepth) {
         logMessage("walkFirefoxTree: depth limit %d reached, the object is not descended into",
                    kMaxWalkDepth);
         return kWalkGoOn;
     }
-    return walkLevel(object, insideUrlCombo, belowFirstCombo, walk);
+    walk.path.push_back(child.position);
+    HRESULT result = walkLevel(child.object.get(), insideUrlCombo, place, walk);
+    walk.path.pop_back();
+    return result;
 }
 
-// Only a combo box can be the address box, and only a text element directly below the first
-// combo box is that box's text: the name and value of any other object cannot change what the
-// walk finds, and each read is a call into the browser (milliseconds under load).
-bool textsCanMatter(const FirefoxWalk& walk, bool belowFirstCombo, LONG role) {
-    if (role == ROLE_SYSTEM_COMBOBOX) return true;
-    return role == ROLE_SYSTEM_TEXT && belowFirstCombo && walk.firstCombo &&
-           !walk.firstCombo->found;
-}
-
-// Notes what the first combo box outside documents shows, from a child at an ordinary level.
-// Returns whether `child` is that combo box, whose children are looked at next.
-bool noteFirstCombo(FirefoxWalk& walk, bool belowFirstCombo, const com_ptr<IAccessible>& child,
-                    LONG role, const std::string& name, const std::string& value, bool isUrlCombo,
-                    LONG position) {
-    FirstComboText* first = walk.firstCombo;
-    if (!first) return false;
-    if (belowFirstCombo && role == ROLE_SYSTEM_TEXT && !first->found) {
-        first->found = true;
-        first->element.path = walk.path;
-        first->element.path.push_back(position);
-        first->element.object = child;
-        first->element.name = name;
-        first->value = value;
-    }
-    if (role != ROLE_SYSTEM_COMBOBOX || first->comboMet) return false;
-    first->comboMet = true;
-    return !isUrlCombo;  // a matched address combo box is the walk's own business
-}
-
-HRESULT walkLevel(const com_ptr<IAccessible>& object, bool insideUrlCombo, bool belowFirstCombo,
-                  FirefoxWalk& walk) {
-    WalkBounds& bounds = walk.bounds;
-    if (!bounds.allow(kLevelCalls)) return kWalkStop;
-    com_ptr<IEnumVARIANT> enumerator;
-    HRESULT result = object.query(enumerator);
-    if (FAILED(result)) return result;  // no enumerator: not descended into
-    enumerator->Reset();
-
-    LONG count = 0;
-    result = object->get_accChildCount(&count);
-    if (FAILED(result)) return result;
-    if (count <= 0) return kWalkGoOn;
-
-    // Every call below addresses the child object itself.
+// The level right below a matched combo box: its text element named after the address.
+HRESULT findComboText(const TreeLevel& level, FirefoxWalk& walk) {
     const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
-
-    HRESULT levelResult = kWalkGoOn;
-    unique_variant child;
-    for (LONG done = 0; done < count && levelResult != kWalkStop; ++done) {
-        if (!bounds.allow(1)) return kWalkStop;
-        ULONG fetched = 0;
-        // S_FALSE (no more elements) leaves the variant empty and the position is skipped; only
-        // a real failure ends the walk, at every level.
-        if (FAILED(enumerator->Next(1, child.put(), &fetched))) return kWalkStop;
-        if ((child.vt == VT_I4 || child.vt == VT_DISPATCH) && !bounds.allow(kChildCalls))
-            return kWalkStop;
-        com_ptr<IAccessible> childObject = childObjectOf(object, child);
-        if (!childObject) continue;
-        LONG role = roleOf(childObject.get());
-
-        if (!insideUrlCombo) {
-            if (role == ROLE_SYSTEM_DOCUMENT) continue;
-            std::string name;
-            std::string value;
-            if (textsCanMatter(walk, belowFirstCombo, role)) {
-                name = getAccNameString(childObject.get(), self);
-                value = getAccValueString(childObject.get(), self);
-            }
-            bool isUrlCombo = role == ROLE_SYSTEM_COMBOBOX && !name.empty() && name == value;
-            if (isUrlCombo) {
-                logMessage("Go to a Website window is found");
-                walk.address = name;
-            }
-            bool isFirstCombo = noteFirstCombo(walk, belowFirstCombo, childObject, role, name,
-                                               value, isUrlCombo, done);
-            walk.path.push_back(done);
-            levelResult = descend(childObject, isUrlCombo, isFirstCombo, walk);
-            walk.path.pop_back();
-        } else if (role == ROLE_SYSTEM_TEXT) {
-            logMessage("Required Role Editbox is found: URL is to be sent now.");
-            if (getAccNameString(childObject.get(), self) == walk.address) {
-                walk.address = getAccValueString(childObject.get(), self);
-                return kWalkStop;
-            }
-        }
+    for (const TreeChild& child : level.children) {
+        if (!walk.bounds.allow(1)) return kWalkStop;
+        if (roleOf(child.object.get()) != ROLE_SYSTEM_TEXT) continue;
+        logMessage("Required Role Editbox is found: URL is to be sent now.");
+        if (!walk.bounds.allow(1)) return kWalkStop;
+        if (getAccNameString(child.object.get(), self) != walk.address) continue;
+        if (!walk.bounds.allow(1)) return kWalkStop;
+        walk.address = getAccValueString(child.object.get(), self);
+        return kWalkStop;
     }
-    return levelResult;
+    return level.nextFailed ? kWalkStop : kWalkGoOn;
+}
+
+// A combo box at an ordinary level: the older address box when its name equals its value, and
+// in a toolbar the latest candidate for the current address input. Gives the place of its
+// children.
+Place checkComboBox(const TreeChild& child, Place place, bool& isUrlCombo, FirefoxWalk& walk) {
+    const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
+    std::string name = getAccNameString(child.object.get(), self);
+    std::string value = getAccValueString(child.object.get(), self);
+    isUrlCombo = !name.empty() && name == value;
+    if (isUrlCombo) {
+        logMessage("Go to a Website window is found");
+        walk.address = name;
+    }
+    if (place == Place::kOutsideToolbars || !walk.looksForInput) return place;
+    walk.hasCandidate = true;
+    walk.candidate = {};
+    walk.candidate.path = walk.path;
+    walk.candidate.path.push_back(child.position);
+    walk.candidate.combo = child.object;
+    walk.candidate.value = std::move(value);
+    return Place::kBelowInputCandidate;
+}
+
+HRESULT walkLevel(IAccessible* object, bool insideUrlCombo, Place place, FirefoxWalk& walk) {
+    const TreeLevel level = readTreeLevel(object, walk.bounds);
+    if (level.outOfBounds) return kWalkStop;
+    if (FAILED(level.result)) return level.result;
+    if (insideUrlCombo) return findComboText(level, walk);
+
+    const bool inToolbar = place != Place::kOutsideToolbars;
+    HRESULT levelResult = kWalkGoOn;
+    std::vector<const TreeChild*> later;  // entered after this level's toolbars
+    for (const TreeChild& child : level.children) {
+        if (!walk.bounds.allow(1)) return kWalkStop;
+        const LONG role = roleOf(child.object.get());
+        if (role == ROLE_SYSTEM_COMBOBOX) {
+            if (!walk.bounds.allow(2)) return kWalkStop;
+            bool isUrlCombo = false;
+            const Place below = checkComboBox(child, place, isUrlCombo, walk);
+            levelResult = descend(child, isUrlCombo, below, walk);
+        } else if (role == ROLE_SYSTEM_TEXT) {
+            if (place == Place::kBelowInputCandidate && !walk.candidate.text) {
+                walk.candidate.textPath = walk.path;
+                walk.candidate.textPath.push_back(child.position);
+                walk.candidate.text = child.object;
+            }
+            continue;
+        } else if (!mayHoldAddressField(role)) {
+            continue;
+        } else if (role == ROLE_SYSTEM_TOOLBAR && !inToolbar) {
+            levelResult = descend(child, false, Place::kInToolbar, walk);
+            // The first toolbar that holds combo boxes holds the address input.
+            if (!ends(levelResult) && walk.hasCandidate) return kWalkInputFound;
+        } else if (inToolbar) {
+            levelResult = descend(child, false, Place::kInToolbar, walk);
+        } else {
+            later.push_back(&child);
+        }
+        if (ends(levelResult)) return levelResult;
+    }
+    for (const TreeChild* child : later) {
+        levelResult = descend(*child, false, place, walk);
+        if (ends(levelResult)) return levelResult;
+    }
+    return level.nextFailed ? kWalkStop : levelResult;
+}
+
+// The address input from the walk's last candidate (see AddressInput).
+void takeInput(FirefoxWalk& walk, AddressInput& input) {
+    InputCandidate& candidate = walk.candidate;
+    input.found = true;
+    input.element.role = ROLE_SYSTEM_COMBOBOX;
+    if (candidate.value.empty() && candidate.text) {
+        const unique_variant self = unique_variant::fromLong(CHILDID_SELF);
+        input.value = getAccValueString(candidate.text.get(), self);
+        input.element.path = std::move(candidate.textPath);
+        input.element.object = std::move(candidate.text);
+        input.element.role = ROLE_SYSTEM_TEXT;
+        return;
+    }
+    input.value = std::move(candidate.value);
+    input.element.path = std::move(candidate.path);
+    input.element.object = std::move(candidate.combo);
 }
 
 }  // namespace
 
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address,
-                        WalkBounds& bounds, FirstComboText* firstCombo) {
-    object->AddRef();  // held by the walk's own owner, like every object below it
-    com_ptr<IAccessible> root;
-    root.attach(object);
-    FirefoxWalk walk{address, bounds, firstCombo, {}};
-    return walkLevel(root, insideUrlCombo, false, walk);
+                        WalkBounds& bounds, AddressInput* input) {
+    FirefoxWalk walk(address, bounds, input != nullptr);
+    const Place place = Place::kOutsideToolbars;
+    const HRESULT result = walkLevel(object, insideUrlCombo, place, walk);
+    if (input && walk.hasCandidate && address.empty()) takeInput(walk, *input);
+    return result;
 }
 
 HRESULT walkFirefoxTree(IAccessible* object, bool insideUrlCombo, std::string& address) {

@@ -55,19 +55,18 @@ std::string pathText(const std::vector<LONG>& positions) {
     return text.empty() ? "(the root)" : text;
 }
 
-// Finds the first text element in document order (outside documents) whose value is `value`;
-// `path` gets its child positions from 1.
-const ordered_json* findText(const ordered_json& node, const std::string& value,
-                             std::vector<LONG>& path) {
-    if (node.value("role", ordered_json()) == ROLE_SYSTEM_TEXT &&
-        node.value("value", ordered_json()) == value)
+// Finds the first element of role `role` in document order (outside documents) whose value is
+// `value`; `path` gets its child positions from 1.
+const ordered_json* findElement(const ordered_json& node, LONG role, const std::string& value,
+                                std::vector<LONG>& path) {
+    if (node.value("role", ordered_json()) == role && node.value("value", ordered_json()) == value)
         return &node;
     if (node.value("role", ordered_json()) == ROLE_SYSTEM_DOCUMENT || !node.contains("children"))
         return nullptr;
     LONG position = 0;
     for (const ordered_json& child : node["children"]) {
         path.push_back(++position);
-        if (const ordered_json* found = findText(child, value, path)) return found;
+        if (const ordered_json* found = findElement(child, role, value, path)) return found;
         path.pop_back();
     }
     return nullptr;
@@ -111,8 +110,9 @@ public:
 
     void chromium() {
         say("Reader: the accessibility tree of the client object, by Lookout's rules for Chromium"
-            " (the text element whose keyboard shortcut ends in \"+L\", else the first text"
-            " element in a toolbar; documents are not entered).");
+            " (the text element whose keyboard shortcut is \"Ctrl+L\"; without one, a shortcut of"
+            " one other modifier and \"L\"; else the first text element in a toolbar; the tab"
+            " strip, documents and other parts that cannot hold the address are not entered).");
         com_ptr<IAccessible> root = object(OBJID_CLIENT);
         if (!root) return;
         WalkBounds bounds;
@@ -131,21 +131,25 @@ public:
 
     void firefox() {
         say("Reader: the accessibility tree of the window object, by Lookout's rules for Firefox "
-            "(the combo box whose name equals its value, and the text element in it); without an "
-            "address there, Lookout asks the browser over DDE, then takes the text element in the"
-            " first combo box.");
+            "(an older Firefox's combo box whose name equals its value, and the text element in "
+            "it; else today's address input, the last combo box of the first toolbar that holds "
+            "combo boxes; the tab strip, documents and other parts that cannot hold the address "
+            "are not entered); only when neither is found does Lookout ask the browser over DDE.");
         com_ptr<IAccessible> root = object(OBJID_WINDOW);
         if (!root) return;
         WalkBounds bounds;
-        FirstComboText first;
+        AddressInput input;
         std::string address;
-        walkFirefoxTree(root.get(), false, address, bounds, &first);
+        walkFirefoxTree(root.get(), false, address, bounds, &input);
         if (!address.empty()) {
-            lookUp(address);
-        } else if (first.found) {
-            say("No address combo box; the text element in the first combo box, which Lookout "
-                "takes when DDE gives no address:");
-            lookUp(first.value);
+            say("The older Firefox's address combo box:");
+            lookUp(ROLE_SYSTEM_TEXT, address);
+        } else if (input.found && input.value.empty()) {
+            say("Today's Firefox address input is empty: Lookout reports this window with an "
+                "application record, and asks nothing over DDE.");
+        } else if (input.found) {
+            say("Today's Firefox address input, which Lookout takes without a DDE query:");
+            lookUp(input.element.role, input.value);
         } else {
             say("No address element found: without a DDE answer Lookout reports this window with"
                 " an application record.");
@@ -158,9 +162,10 @@ public:
     std::vector<std::string> lines;
 
 private:
-    void lookUp(const std::string& value) {
+    void lookUp(LONG role, const std::string& value) {
         std::vector<LONG> positions;
-        const ordered_json* node = findText(captured_, redact_ ? redacted(value) : value, positions);
+        const ordered_json* node =
+            findElement(captured_, role, redact_ ? redacted(value) : value, positions);
         element(node, positions, value);
     }
 

@@ -137,9 +137,11 @@ void DDEServersList::sendBrowserDDEInit(HWND ddeWindow, const std::string& appli
         initiateTopic = topic.get();
     }
     // Each server that serves the pair sends its WM_DDE_ACK to the DDE window before it returns
-    // from the initiate, so the answers are all in when the broadcast returns.
+    // from the initiate, so the answers are all in when the broadcast returns. A window the
+    // system counts as hung (no messages taken for some seconds) is passed over at once: a hung
+    // program anywhere on the desktop would otherwise add the whole time-out to every broadcast.
     SendMessageTimeoutA(HWND_BROADCAST, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(ddeWindow),
-                        MAKELPARAM(application.get(), topic.get()), SMTO_NORMAL,
+                        MAKELPARAM(application.get(), topic.get()), SMTO_ABORTIFHUNG,
                         kDDEInitiateTimeoutMs, nullptr);
     {
         CriticalSectionLock lock(csAcks);

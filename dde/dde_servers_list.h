@@ -1,9 +1,9 @@
 #pragma once
-// The DDE client's shared state. The monitor thread asks a browser for its address and waits; the
-// dispatch thread owns the DDE window and receives the servers' acknowledgements and data. All
-// they exchange passes through the one list: which server answers for which browser window, the
-// servers that acknowledged the latest initiate, the last reply of each server, and a semaphore
-// that tells the requester its reply has been stored.
+// The DDE client's shared state. A browser read asks a browser for its address and waits, one
+// read at a time; the dispatch thread owns the DDE window and receives the servers'
+// acknowledgements and data. All they exchange passes through the one list: which server answers
+// for which browser window, the servers that acknowledged the latest initiate, the last reply of
+// each server, and a semaphore that tells the requester its reply has been stored.
 
 #include <windows.h>
 
@@ -37,9 +37,9 @@ public:
     DDEServersList(const DDEServersList&) = delete;
     DDEServersList& operator=(const DDEServersList&) = delete;
 
-    // Monitor thread. Asks the server matched to browserWindow (found by an initiate broadcast
-    // for applicationName when there is none yet) and waits up to a second for its text. `reply`
-    // is empty on any failure.
+    // Requesting side, one query at a time (getBrowserUrl takes turns). Asks the server matched
+    // to browserWindow (found by an initiate broadcast for applicationName when there is none
+    // yet) and waits up to a second for its text. `reply` is empty on any failure.
     void sendDDERequest(HWND ddeWindow, HWND browserWindow, const std::string& applicationName,
                         std::string& reply);
     void sendBrowserDDEInit(HWND ddeWindow, const std::string& applicationName);

@@ -1,8 +1,10 @@
 // Records built from texts of any bytes (window titles, addresses, DDE replies and paths all come
 // from other processes): each must read back, item by item, as its kind, three escaped fields and
-// a lone line feed, and two records in a row as exactly two records.
+// a lone line feed, and two records in a row as exactly two records; with its time, as the same
+// items with the time before the line feed.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -52,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app.title = input.ConsumeRandomLengthString();
     site.url = input.ConsumeRandomLengthString();
     site.title = input.ConsumeRandomLengthString();
+    app.seenAt = input.ConsumeIntegral<std::uint64_t>();
     const AppRecord appBefore = app;
 
     const std::string appBytes = formatAppRecord(app);
@@ -65,5 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkRecord(items, 0, "app", app.modulePath, app.description, app.title);
     checkRecord(items, 5, "site", site.url, site.title, app.modulePath);
     FUZZ_CHECK(items[10].empty());
+
+    std::vector<std::string> timed = itemsOf(formatAppRecord(app, true));
+    FUZZ_CHECK(timed.size() == 7 && timed[4] == formatRecordTime(app.seenAt) && timed[6].empty());
+    timed.erase(timed.begin() + 4);
+    FUZZ_CHECK(std::equal(timed.begin(), timed.begin() + 5, items.begin()));
     return 0;
 }

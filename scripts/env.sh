@@ -39,6 +39,8 @@ lookout_need_packages() {
     command -v clang++ >/dev/null || missing+=(clang)
     # The Python reader and example parent (clients/python) and their tests: standard library only.
     command -v python3 >/dev/null || missing+=(python3)
+    # The Node package (clients/node) and its tests: Node's own test runner, no other packages.
+    command -v node >/dev/null || command -v nodejs >/dev/null || missing+=(nodejs)
     if [ ${#missing[@]} -gt 0 ]; then
         echo "== installing: ${missing[*]}"
         local sudo=""

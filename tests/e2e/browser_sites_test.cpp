@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -119,12 +120,35 @@ TEST(ChromiumSites, AnOmniboxOfEitherKindGivesTheAddressAndAFrameWithoutOneIsAnA
                   appRecord(windows.exePath(), kDescription, "An Electron application"));
 }
 
-// Today's browsers, stand-ins under their executables' names. Chromium-family frames have no
+// The calls of a first read of a tree: at most `limit`, none of those that make a browser serve
+// every page's tree (no name either where `namesAsked` is false), and nothing but its role asked
+// of the page's document at `document` (its path in the counts).
+void expectCheapFirstRead(const e2e::TreeCounts& counts, long limit, bool namesAsked,
+                          const std::string& document, const std::string& label) {
+    static const std::set<std::string> cheap = {
+        "QueryInterface", "Reset", "Next", "Skip", "get_accChildCount", "get_accChild",
+        "get_accRole", "get_accValue", "get_accKeyboardShortcut", "get_accState", "accLocation"};
+    EXPECT_LE(counts.total, limit) << label;
+    for (const auto& [path, methods] : counts.objects) {
+        for (const auto& [method, calls] : methods) {
+            EXPECT_TRUE(cheap.count(method) > 0 || (namesAsked && method == "get_accName"))
+                << label << ": " << method << " on \"" << path << "\"";
+        }
+        if (path == document) {
+            EXPECT_EQ(counts.on(path), counts.on(path, "get_accRole")) << label;
+        }
+    }
+}
+
+// Today's browsers, trees played under their executables' names. Chromium-family frames have no
 // omnibox window: the address field is found in the frame's tree (after a page with a decoy
-// field "Ctrl+L"), by its shortcut in any language or as the toolbar's text element. The same
-// frame of another executable (Electron) is an application, as is a browser whose tree holds no
-// address field. Current Firefox answers no DDE: the text in its combo box, not the page's spoof.
-// A window's second report reads the element found at the first with a handful of calls.
+// field "Ctrl+L", a tab strip of 100 tabs, and fields whose shortcuts end in "L" with two
+// modifiers or Alt) by its shortcut "Ctrl+L", else another single modifier, else as the
+// toolbar's text element. The same frame of another executable (Electron, Vivaldi) is an
+// application, as is a browser whose tree holds no address field. Current Firefox, 2024-25 and
+// 2026 layouts: the address input, not the page's spoof; an empty input is an application. A
+// first read costs only cheap calls, the same with 100 tabs as with one; a window's second
+// report reads the element found at the first with a handful of calls.
 TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
     const std::string folder = e2e::freshTempDir("today");
     e2e::TreePlayer chrome("chromium.json");
@@ -133,15 +157,27 @@ TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
     e2e::TreePlayer code("chromium.json", "Code.exe");
     e2e::TestWindows vivaldi(copyAs(folder, "vivaldi.exe", "testwin_plain.exe"));
     e2e::TreePlayer firefox("firefox_today.json");
+    e2e::TreePlayer firefox2026("firefox_2026.json");
+    e2e::TreePlayer bare2026("firefox_2026_bare.json");
+    e2e::TreePlayer empty2026("firefox_2026_empty.json");
     const char* chromium = "Chrome_WidgetWin_1";
+    const char* mozilla = "MozillaWindowClass";
     const struct {
         e2e::TestWindows* process;
+        e2e::TreePlayer* player;
         const char* frameClass;
         std::optional<std::string> url;  // none for an application record
-    } browsers[] = {{&chrome, chromium, "x.org/?S1"}, {&edge, chromium, "beispiel.de"},
-                    {&brave, chromium, ""},           {&code, chromium, {}},
-                    {&vivaldi, chromium, {}},
-                    {&firefox, "MozillaWindowClass", "http://x.org/"}};
+        long firstCalls;                 // judged when not 0
+        const char* document;
+    } browsers[] = {{&chrome, &chrome, chromium, "x.org/?S1", 60, "1"},
+                    {&edge, &edge, chromium, "beispiel.de", 0, ""},
+                    {&brave, &brave, chromium, "", 0, ""},
+                    {&code, &code, chromium, {}, 0, ""},
+                    {&vivaldi, nullptr, chromium, {}, 0, ""},
+                    {&firefox, &firefox, mozilla, "http://x.org/", 0, ""},
+                    {&firefox2026, &firefox2026, mozilla, "example.org/2026", 100, "5/1"},
+                    {&bare2026, &bare2026, mozilla, "beispiel.de/ohne", 0, ""},
+                    {&empty2026, &empty2026, mozilla, {}, 0, ""}};
     std::vector<HWND> windows;
     std::string expected;
     for (const auto& browser : browsers) {
@@ -153,15 +189,18 @@ TEST(TodaysBrowserSites, TheAddressFieldOfTheTreeIsReportedAsShown) {
     e2e::Lookout lookout;
     for (std::size_t round = 0; round < 2; ++round) {
         for (std::size_t i = 0; i < windows.size(); ++i) {
-            e2e::TestWindows& process = *browsers[i].process;
-            e2e::TreePlayer* counted = &process == &chrome     ? &chrome
-                                       : &process == &firefox ? &firefox
-                                                              : nullptr;
-            const long calls = counted ? counted->calls() : 0;
-            process.show(windows[i]);
+            e2e::TreePlayer* player = browsers[i].player;
+            const long calls = player ? player->calls() : 0;
+            browsers[i].process->show(windows[i]);
             ASSERT_TRUE(lookout.waitForRecords(round * windows.size() + i + 1)) << i;
-            if (round == 1 && counted) {
-                EXPECT_LE(counted->calls() - calls, 6) << "the tree walked again: " << i;
+            if (!player) continue;
+            if (round == 0 && browsers[i].firstCalls > 0) {
+                const bool chromiumTree = browsers[i].frameClass == chromium;
+                expectCheapFirstRead(player->counts(), browsers[i].firstCalls, !chromiumTree,
+                                     browsers[i].document, std::to_string(i));
+            }
+            if (round == 1) {
+                EXPECT_LE(player->calls() - calls, 6) << "walked again: " << i;
             }
         }
     }

@@ -428,6 +428,45 @@ TEST_F(Dde, ClosingTheDdeWindowEndsItsConversationsAndItsThread) {
         << "the match went with the window";
 }
 
+// Firefox has answered no DDE since 2019: for a window whose tree holds the current address
+// input no query is made, so a foreign "FireFox" server cannot put its address in the record and
+// a hung window on the desktop does not hold the report. A query that is made (Opera's) passes
+// over a window the system counts as hung instead of waiting for it.
+TEST_F(Dde, ATreeWithTheAddressInputIsAskedNoDdeAndHungWindowsAreNotWaitedFor) {
+    constexpr DWORD kHangMs = 9000;
+    DdeServer foreign("--url http://foreign.test/ --title Foreign");
+    DdeServer opera("--app Opera --url http://opera.test/ --title Opera");
+    e2e::TreePlayer current("firefox_2026_bare.json");
+    HWND currentWindow = current.window();
+    HWND operaWindow = windows.create("OperaWindowClass", "Opera Window");
+    e2e::TestWindows hung("testwin_plain.exe");
+    HWND hungWindow = hung.create("LookoutHungWindow", "Hung");
+    startLookout();
+    hung.hang(kHangMs);
+    // Brings a window of `process` to the front; the milliseconds until its record, or -1.
+    auto timedRecord = [this](e2e::TestWindows& process, HWND window) -> long long {
+        const ULONGLONG start = GetTickCount64();
+        process.show(window);
+        if (!lookout->waitForRecords(++records)) return -1;
+        return static_cast<long long>(GetTickCount64() - start);
+    };
+    const std::string currentSite =
+        siteRecord("beispiel.de/ohne", "Bare 2026 - Mozilla Firefox", current.exePath());
+    EXPECT_GE(timedRecord(current, currentWindow), 0);
+    EXPECT_GE(timedRecord(windows, plain), 0);
+    const long long again = timedRecord(current, currentWindow);
+    EXPECT_GE(again, 0);
+    EXPECT_LT(again, 1000) << "waited for the hung window";
+    EXPECT_EQ(foreign.count("initiate"), 0u);
+
+    ASSERT_TRUE(e2e::waitFor([&] { return IsHungAppWindow(hungWindow) != FALSE; }, kHangMs));
+    const long long queried = timedRecord(windows, operaWindow);
+    EXPECT_GE(queried, 0);
+    EXPECT_LT(queried, 1000) << "the broadcast waited for the hung window";
+    EXPECT_EQ(lookout->output(), appOf("Plain") + currentSite + appOf("Plain") + currentSite +
+                                     siteOf("http://opera.test/", "Opera"));
+}
+
 TEST_F(Dde, CtrlCDuringAQueryEndsWithCodeOne) {
     DdeServer server("--no-data");
     startLookout();

@@ -230,16 +230,24 @@ std::vector<std::string> recordItems(const std::string& stream) {
     return items;
 }
 
-std::vector<std::string> splitRecords(const std::string& stream) {
-    // A record is its kind, three fields and the line feed item.
+std::vector<std::string> splitRecords(const std::string& stream, std::size_t itemsPerRecord) {
     std::vector<std::string> items = recordItems(stream);
     std::vector<std::string> records;
-    for (std::size_t i = 0; i + 5 <= items.size(); i += 5) {
+    for (std::size_t i = 0; i + itemsPerRecord <= items.size(); i += itemsPerRecord) {
         std::string record;
-        for (std::size_t j = i; j < i + 5; ++j) record += items[j] + "$";
+        for (std::size_t j = i; j < i + itemsPerRecord; ++j) record += items[j] + "$";
         records.push_back(record);
     }
     return records;
+}
+
+std::string utcNowText() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return text;
 }
 
 // ---- ChildProcess ----
@@ -304,6 +312,11 @@ DWORD ChildProcess::waitForExit(DWORD deadlineMs) {
     return code;
 }
 
+void ChildProcess::closeStdinWrite() {
+    if (stdinWrite_) CloseHandle(stdinWrite_);
+    stdinWrite_ = nullptr;
+}
+
 void ChildProcess::kill() {
     TerminateProcess(info_.hProcess, 255);
     WaitForSingleObject(info_.hProcess, 5000);
@@ -311,7 +324,8 @@ void ChildProcess::kill() {
 
 // ---- Lookout ----
 
-Lookout::Lookout(const std::vector<std::string>& args, const std::string& folder)
+Lookout::Lookout(const std::vector<std::string>& args, const std::string& folder,
+                 bool pipeStdin)
     : folder_(folder.empty() ? freshTempDir("run") : folder) {
     exePath_ = folder_ + "\\Lookout.exe";
     if (!fileExists(exePath_)) copyFileOrThrow(binPath("Lookout.exe"), exePath_);
@@ -319,9 +333,12 @@ Lookout::Lookout(const std::vector<std::string>& args, const std::string& folder
     token_ = "--e2e-token-" + std::to_string(GetCurrentProcessId()) + "-" +
              std::to_string(++counter) + "-" + std::to_string(GetTickCount());
     std::string commandLine = quote(exePath_);
-    for (const std::string& arg : args) commandLine += " " + arg;
+    for (const std::string& arg : args) {
+        commandLine += " " + arg;
+        if (arg == "/time") itemsPerRecord_ = 6;
+    }
     commandLine += " " + token_;  // ignored by Lookout; finds its Linux process for Ctrl+C
-    child_ = std::make_unique<ChildProcess>(commandLine, false);
+    child_ = std::make_unique<ChildProcess>(commandLine, pipeStdin);
     reader_ = std::thread([this] { readOutput(); });
 }
 
@@ -352,11 +369,13 @@ void Lookout::readOutput() {
 bool Lookout::waitForRecords(std::size_t count, DWORD deadlineMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(deadlineMs), [&] {
-        return splitRecords(output_).size() >= count || closed_;
-    }) && splitRecords(output_).size() >= count;
+        return splitRecords(output_, itemsPerRecord_).size() >= count || closed_;
+    }) && splitRecords(output_, itemsPerRecord_).size() >= count;
 }
 
-std::vector<std::string> Lookout::records() const { return splitRecords(output()); }
+std::vector<std::string> Lookout::records() const {
+    return splitRecords(output(), itemsPerRecord_);
+}
 
 std::string Lookout::output() const {
     std::lock_guard<std::mutex> lock(mutex_);

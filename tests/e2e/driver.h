@@ -61,8 +61,13 @@ std::string dumpsFolder();
 std::vector<std::string> dumpsOf(DWORD pid);
 
 // Splits a record stream into whole records (kind, three fields and the line feed item, each
-// with its "$"). A record not yet complete is left out.
-std::vector<std::string> splitRecords(const std::string& stream);
+// with its "$"; `itemsPerRecord` 6 for records with a time). A record not yet complete is left
+// out.
+std::vector<std::string> splitRecords(const std::string& stream, std::size_t itemsPerRecord = 5);
+
+// The system clock now as a record's time field gives it ("2026-12-09T14:03:07.125Z"); such
+// texts sort as their times do.
+std::string utcNowText();
 
 // A child process with pipes on its standard streams. Handles are made inheritable only for
 // the duration of one CreateProcess, under a lock, so that no child inherits another's pipe.
@@ -81,6 +86,7 @@ public:
     HANDLE process() const { return info_.hProcess; }
     HANDLE stdinWrite() const { return stdinWrite_; }
     HANDLE stdoutRead() const { return stdoutRead_; }
+    void closeStdinWrite();
     // Waits for the exit; returns the exit code, or STILL_ACTIVE when the deadline passed.
     DWORD waitForExit(DWORD deadlineMs);
     void kill();
@@ -94,7 +100,9 @@ private:
 // The real Lookout.exe, copied into its own folder so that its log file is the test's own.
 class Lookout {
 public:
-    explicit Lookout(const std::vector<std::string>& args = {}, const std::string& folder = {});
+    // With `pipeStdin`, its standard input is a pipe whose write end closeStdin() closes.
+    explicit Lookout(const std::vector<std::string>& args = {}, const std::string& folder = {},
+                     bool pipeStdin = false);
     ~Lookout();
 
     const std::string& exePath() const { return exePath_; }
@@ -102,12 +110,15 @@ public:
     DWORD pid() const { return child_->pid(); }
     std::string logPath() const;  // where the lower-cased ".exe" rule puts the log
 
-    // Waits until at least `count` whole records have arrived; false when the deadline passed.
+    // Waits until at least `count` whole records (with their time with "/time") have arrived;
+    // false when the deadline passed.
     bool waitForRecords(std::size_t count, DWORD deadlineMs = kDefaultDeadlineMs);
     std::vector<std::string> records() const;
     std::string output() const;  // every byte received so far
     bool outputClosed() const;
 
+    void closeStdin() { child_->closeStdinWrite(); }
+    DWORD waitForExit(DWORD deadlineMs) { return child_->waitForExit(deadlineMs); }
     // Delivers Ctrl+C and waits for the exit; returns the exit code (STILL_ACTIVE on time-out).
     DWORD stopWithCtrlC(DWORD deadlineMs = kDefaultDeadlineMs);
     // Waits until the pipe reports end-of-file, so that every byte has been read.
@@ -126,6 +137,7 @@ private:
     std::string output_;
     bool closed_ = false;
     bool stopped_ = false;
+    std::size_t itemsPerRecord_ = 5;  // 6 with "/time"
 };
 
 // One test window process (testwin*.exe) holding any number of top-level windows.

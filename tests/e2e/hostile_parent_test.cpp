@@ -94,6 +94,14 @@ public:
     }
     const std::string& output() const { return output_; }
 
+    // Reads at most `bytes` every `everyMs` until the end of the output.
+    void readSlowlyToTheEnd(DWORD bytes, DWORD everyMs) {
+        std::string chunk(bytes, '\0');
+        for (DWORD got = 0; ReadFile(read_, &chunk[0], bytes, &got, nullptr) && got > 0;
+             Sleep(everyMs))
+            output_.append(chunk, 0, got);
+    }
+
     void closeReadEnd() {
         CloseHandle(read_);
         read_ = nullptr;
@@ -131,8 +139,11 @@ public:
     }
 
     bool running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool sendCtrlC() { return e2e::sendCtrlC(process_.dwProcessId, token_); }
     DWORD stopWithCtrlC(DWORD deadlineMs) {
-        if (!e2e::sendCtrlC(process_.dwProcessId, token_)) return STILL_ACTIVE;
+        return sendCtrlC() ? waitForExit(deadlineMs) : STILL_ACTIVE;
+    }
+    DWORD waitForExit(DWORD deadlineMs) {
         if (WaitForSingleObject(process_.hProcess, deadlineMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process_.hProcess, &code);
@@ -198,6 +209,27 @@ TEST(HostileParent, APauseInReadingHoldsNoPollAndLosesNoRecord) {
     ASSERT_TRUE(lookout.readRecords(static_cast<std::size_t>(kSwitchesPastAFullPipe) + 1));
     EXPECT_EQ(lookout.output(), expected);
     EXPECT_EQ(lookout.stopWithCtrlC(e2e::kDefaultDeadlineMs), 1u);
+}
+
+// A parent that was busy for 15 s (a debugger's pause, say) and is then stopped: it reads what
+// piled up at its own slow pace, and every record reaches it before Lookout ends.
+TEST(HostileParent, AStopAfterAStallWritesEveryRecordWhileTheParentReadsSlowly) {
+    constexpr ULONGLONG kStallMs = 15000;
+    constexpr int kMostSwitches = 160;  // 160 KB of records: more than two pipes wait in Lookout
+    Switcher switcher;
+    PipedLookout lookout;
+    ASSERT_TRUE(lookout.readRecords(1));
+    std::string expected = switcher.firstRecord();
+    const ULONGLONG stalled = GetTickCount64();
+    for (int n = 1; n <= kMostSwitches && GetTickCount64() - stalled < kStallMs; ++n) {
+        expected += switcher.switchTo(n);
+        ASSERT_TRUE(lookout.waitForIdentified(static_cast<std::size_t>(n) + 1)) << n;
+    }
+    while (GetTickCount64() - stalled < kStallMs) Sleep(100);
+    ASSERT_TRUE(lookout.sendCtrlC());
+    lookout.readSlowlyToTheEnd(4096, 50);  // seconds in all, never a second without reading
+    EXPECT_EQ(lookout.output(), expected) << lookout.output().size() << " of " << expected.size();
+    EXPECT_EQ(lookout.waitForExit(e2e::kDefaultDeadlineMs), 1u);
 }
 
 TEST(HostileParent, AParentThatNeverReadsAgainCanStillStopLookout) {

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 #include <oleacc.h>
+#include <servprov.h>
 
 #include <map>
 #include <optional>
@@ -107,6 +108,8 @@ public:
             *object = static_cast<IDispatch*>(this);
         else if (iid == IID_IEnumVARIANT && enumerable_)
             *object = static_cast<IEnumVARIANT*>(this);
+        // The way to IAccessible2 and the like, which make a browser serve every page's tree.
+        if (iid == __uuidof(IServiceProvider)) enter("QueryInterface(IServiceProvider)");
         if (iid == IID_IEnumVARIANT) {
             record("enum");
             // Only this query is a call on the tree; the others are the system's own.
@@ -203,33 +206,22 @@ public:
         state->lVal = *props.state;
         return S_OK;
     }
-    // --- IAccessible: not offered ---------------------------------------------------------
-    STDMETHODIMP get_accParent(IDispatch** parent) noexcept override { return none(parent); }
-    STDMETHODIMP get_accDescription(VARIANT, BSTR* text) noexcept override { return none(text); }
-    STDMETHODIMP get_accHelp(VARIANT, BSTR* text) noexcept override { return none(text); }
-    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, LONG*) noexcept override { return none(file); }
-    STDMETHODIMP get_accFocus(VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP get_accSelection(VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* text) noexcept override { return none(text); }
-    STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override {
-        if (end) VariantInit(end);
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP accHitTest(LONG, LONG, VARIANT* id) noexcept override {
-        if (id) VariantInit(id);
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP accDoDefaultAction(VARIANT) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP put_accName(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override { return E_NOTIMPL; }
+
+    // --- IAccessible: not offered, but counted: a test sees any call made on them -----------
+    STDMETHODIMP get_accParent(IDispatch** out) noexcept override { return none("get_accParent", out); }
+    STDMETHODIMP get_accDescription(VARIANT, BSTR* out) noexcept override { return none("get_accDescription", out); }
+    STDMETHODIMP get_accHelp(VARIANT, BSTR* out) noexcept override { return none("get_accHelp", out); }
+    STDMETHODIMP get_accHelpTopic(BSTR* out, VARIANT, LONG*) noexcept override { return none("get_accHelpTopic", out); }
+    STDMETHODIMP get_accFocus(VARIANT* id) noexcept override { return refuse("get_accFocus", id); }
+    STDMETHODIMP get_accSelection(VARIANT* id) noexcept override { return refuse("get_accSelection", id); }
+    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* out) noexcept override { return none("get_accDefaultAction", out); }
+    STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return refuse("accSelect"); }
+    STDMETHODIMP accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) noexcept override { return refuse("accLocation"); }
+    STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override { return refuse("accNavigate", end); }
+    STDMETHODIMP accHitTest(LONG, LONG, VARIANT* id) noexcept override { return refuse("accHitTest", id); }
+    STDMETHODIMP accDoDefaultAction(VARIANT) noexcept override { return refuse("accDoDefaultAction"); }
+    STDMETHODIMP put_accName(VARIANT, BSTR) noexcept override { return refuse("put_accName"); }
+    STDMETHODIMP put_accValue(VARIANT, BSTR) noexcept override { return refuse("put_accValue"); }
 
     // --- IEnumVARIANT ---------------------------------------------------------------------
     STDMETHODIMP Next(ULONG wanted, VARIANT* elements, ULONG* fetched) noexcept override {
@@ -276,7 +268,7 @@ public:
         cursor_ = 0;
         return S_OK;
     }
-    STDMETHODIMP Clone(IEnumVARIANT** copy) noexcept override { return none(copy); }
+    STDMETHODIMP Clone(IEnumVARIANT** copy) noexcept override { return none("Clone", copy); }
 
 private:
     enum class Kind { Dispatch, Id, Simple, OtherTag };
@@ -295,8 +287,13 @@ private:
         return "(" + std::to_string(id.vt == VT_I4 ? id.lVal : -1) + ")";
     }
     template <typename T>
-    static HRESULT none(T** out) {
+    HRESULT none(const char* method, T** out) noexcept {
         if (out) *out = nullptr;
+        return refuse(method);
+    }
+    HRESULT refuse(const char* method, VARIANT* out = nullptr) noexcept {
+        if (out) VariantInit(out);
+        enter(method);
         return E_NOTIMPL;
     }
     HRESULT giveText(const char* call, const char* method,

@@ -67,11 +67,11 @@ TEST(BrowserClassification, AChromiumFrameIsABrowserOnlyWithAnOmniboxInItsTree) 
 TEST(BrowserClassification, AChromiumFrameWithoutOmniboxIsABrowserByItsExecutable) {
     unit::BrowserTree frame("Chrome_WidgetWin_1", "t");
     for (const char* path : {"C:\\Google\\Chrome\\Application\\chrome.exe", "MSEDGE.EXE",
-                             "C:/Brave/Brave.exe", "opera.exe", "vivaldi.exe", "chromium.exe",
+                             "C:/Brave/Brave.exe", "opera.exe", "chromium.exe",
                              "C:\\Yandex\\browser.exe"})
         EXPECT_EQ(getBrowserType(frame.frame(), path), 8) << path;
-    for (const char* path : {"C:\\VS Code\\Code.exe", "chrome.exe.bak", "xchrome.exe",
-                             "C:\\chrome.exe\\app.exe", "", "Desktop"})
+    for (const char* path : {"C:\\VS Code\\Code.exe", "vivaldi.exe", "chrome.exe.bak",
+                             "xchrome.exe", "C:\\chrome.exe\\app.exe", "", "Desktop"})
         EXPECT_EQ(getBrowserType(frame.frame(), path), 0) << path;
     unit::BrowserTree withOmnibox("Chrome_WidgetWin_1", "t");
     withOmnibox.add(withOmnibox.frame(), "YandexBrowser_OmniboxView");

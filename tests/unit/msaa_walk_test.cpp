@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "browser/chromium_tree.h"
+#include "browser/kept_elements.h"
 #include "browser/msaa_tree.h"
 #include "diag/debug_log.h"
 #include "e2e/driver.h"
 #include "programs/msaa_node.h"
+#include "unit/test_files.h"
 
 namespace {
 
@@ -72,49 +74,62 @@ TEST_F(MsaaWalk, FindsTheAddressWithTheCallsOfEachChildInOrder) {
 
     EXPECT_EQ(walk(root), kWalkStop);
     EXPECT_EQ(address_, "https://example.org/typed");
-    EXPECT_EQ(calls_, (Calls{"root.enum", "root.reset", "root.count", "root.next",
+    EXPECT_EQ(calls_, (Calls{"root.count", "root.enum", "root.reset", "root.next",
                              "bar.role",
-                             "bar.enum", "bar.reset", "bar.count", "bar.next",
+                             "bar.count", "bar.enum", "bar.reset", "bar.next",
                              "combo.role", "combo.name", "combo.value",
-                             "combo.enum", "combo.reset", "combo.count",
-                             "combo.next", "combo.child(1)",
-                             "combo.next", "combo.child(2)",
+                             "combo.count", "combo.enum", "combo.reset", "combo.next",
+                             "combo.child(1)", "combo.child(2)",
                              "edit.role", "edit.name", "edit.value"}));
 }
 
-// Current Firefox: no combo box matches, so the walk goes to its end; the text element below
-// the first combo box is noted on the way. Only combo boxes and that element are asked for
-// their name and value, each read being a call into the browser.
-TEST_F(MsaaWalk, NotesTheFirstComboBoxsTextAndReadsTextsOnlyWhereTheyCanMatter) {
+// Current Firefox: no combo box matches the older rule; the address input is the last combo box
+// of the first toolbar holding combo boxes, whose own value is the address (2026), else its text
+// element's (2024-25). The walk enters neither the tab strip nor buttons, gives a document no
+// call but its role, visits toolbars first and ends with that toolbar.
+TEST_F(MsaaWalk, TodaysInputIsTheLastComboBoxOfTheFirstToolbarHoldingComboBoxes) {
     Node& root = node("root");
-    Node& toolbar = node("bar").role(kToolbar).name(L"Navigation");
-    Node& urlCombo = node("combo").role(ROLE_SYSTEM_COMBOBOX).name(L"Search or enter address");
-    urlCombo.add(text("edit", L"Search or enter address", L"example.org/now"));
-    Node& search = node("search").role(ROLE_SYSTEM_COMBOBOX).name(L"Search");
-    search.add(text("searchEdit", L"Search", L"wrong: not the first combo box"));
-    toolbar.add(node("button").role(kPushButton).name(L"Back")).add(urlCombo).add(search);
-    root.add(toolbar).add(text("field", L"Find", L"wrong"));
+    Node& page = node("page").role(kDocument);
+    page.add(combo("spoof", L"http://spoof/").add(text("spoofEdit", L"http://spoof/", L"x")));
+    Node& tabsBar = node("tabsBar").role(kToolbar);
+    Node& tabs = node("tabs").role(ROLE_SYSTEM_PAGETABLIST);
+    for (int tab = 0; tab < 100; ++tab) tabs.add(node("tab").role(ROLE_SYSTEM_PAGETAB));
+    tabsBar.add(tabs).add(node("newTab").role(kPushButton).add(node("inside")));
+    Node& navigation = node("nav").role(kToolbar);
+    Node& mode = node("mode").role(ROLE_SYSTEM_COMBOBOX).name(L"More options").value(L"Google");
+    mode.add(text("engine", L"Google", L"wrong: the search-mode button"));
+    Node& input = node("input").role(ROLE_SYSTEM_COMBOBOX).name(L"Search").value(L"x.org/now");
+    input.add(node("leaf").role(ROLE_SYSTEM_TEXT).name(L"x.org/now"));
+    navigation.add(node("back").role(kPushButton)).add(mode).add(
+        node("group").role(kGrouping).add(input));
+    Node& bookmarks = node("bookmarks").role(kToolbar);
+    bookmarks.add(node("other").role(ROLE_SYSTEM_COMBOBOX).value(L"wrong: a later toolbar"));
+    root.add(page).add(node("menu").role(ROLE_SYSTEM_MENUBAR).add(node("file")))
+        .add(tabsBar).add(navigation).add(bookmarks);
 
-    FirstComboText first;
+    AddressInput found;
     WalkBounds bounds;
-    EXPECT_EQ(walkFirefoxTree(&root, false, address_, bounds, &first), kWalkGoOn);
+    EXPECT_EQ(walkFirefoxTree(&root, false, address_, bounds, &found), kWalkInputFound);
     EXPECT_EQ(address_, "");
-    ASSERT_TRUE(first.found);
-    EXPECT_EQ(first.value, "example.org/now");
-    EXPECT_EQ(first.element.name, "Search or enter address");
-    EXPECT_EQ(first.element.path, (std::vector<LONG>{0, 1, 0}));
-    first = {};  // its kept object goes before the tear-down counts references
-    EXPECT_EQ(callsOn("edit"), (Calls{"edit.role", "edit.name", "edit.value", "edit.enum",
-                                      "edit.reset", "edit.count"}));
-    EXPECT_EQ(callsOn("search"), (Calls{"search.role", "search.name", "search.value",
-                                        "search.enum", "search.reset", "search.count",
-                                        "search.next"}));
-    EXPECT_EQ(callsOn("searchEdit"), (Calls{"searchEdit.role", "searchEdit.enum",
-                                            "searchEdit.reset", "searchEdit.count"}));
-    EXPECT_EQ(callsOn("button"), (Calls{"button.role", "button.enum", "button.reset",
-                                        "button.count"}));
-    EXPECT_EQ(callsOn("field"), (Calls{"field.role", "field.enum", "field.reset",
-                                       "field.count"}));
+    ASSERT_TRUE(found.found);
+    EXPECT_EQ(found.value, "x.org/now");
+    EXPECT_EQ(found.element.role, ROLE_SYSTEM_COMBOBOX);
+    EXPECT_EQ(found.element.path, (std::vector<LONG>{3, 2, 0}));
+    EXPECT_EQ(callsOn("page"), (Calls{"page.role"}));
+    EXPECT_EQ(callsOn("tabs"), (Calls{"tabs.role"}));
+    EXPECT_EQ(callsOn("newTab"), (Calls{"newTab.role"}));
+    EXPECT_TRUE(callsOn("tab").empty() && callsOn("inside").empty() && callsOn("file").empty());
+    EXPECT_EQ(callsOn("leaf"), (Calls{"leaf.role"}));
+    EXPECT_EQ(callsOn("engine"), (Calls{"engine.role"}));
+    EXPECT_TRUE(callsOn("bookmarks").empty()) << "walked past the input's toolbar";
+    found = {};  // its kept object goes before the tear-down counts references
+
+    // No combo box in any toolbar: no input, and the walk goes on to its end.
+    Node& none = node("none");
+    none.add(node("bar3").role(kToolbar).add(node("b").role(kPushButton)))
+        .add(node("c").role(ROLE_SYSTEM_COMBOBOX).value(L"wrong: in no toolbar"));
+    EXPECT_EQ(walkFirefoxTree(&none, false, address_, bounds, &found), kWalkGoOn);
+    EXPECT_FALSE(found.found);
 }
 
 TEST_F(MsaaWalk, AComboBoxMatchesOnlyWithANonEmptyNameEqualToItsValue) {
@@ -147,8 +162,7 @@ TEST_F(MsaaWalk, AMatchedComboBoxWithoutItsTextKeepsItsNameAndALaterMatchReplace
 
     EXPECT_EQ(walk(root), kWalkGoOn);
     EXPECT_EQ(address_, "http://second/");
-    EXPECT_EQ(callsOn("between"), (Calls{"between.role", "between.enum", "between.reset",
-                                         "between.count"}));
+    EXPECT_EQ(callsOn("between"), (Calls{"between.role", "between.count"}));
     // Below a matched combo box: a text element's name is read, other roles are only asked.
     EXPECT_EQ(callsOn("otherName"), (Calls{"otherName.role", "otherName.name"}));
     EXPECT_EQ(callsOn("button"), (Calls{"button.role"}));
@@ -184,8 +198,8 @@ TEST_F(MsaaWalk, TheFirstMatchingTextElementEndsTheWholeWalkEvenWithAnEmptyValue
     EXPECT_EQ(callsOn("match"), (Calls{"match.role", "match.name", "match.value"}));
     EXPECT_TRUE(callsOn("second").empty());
     EXPECT_TRUE(callsOn("outerNext").empty());
-    EXPECT_TRUE(callsOn("rootNext").empty());
-    EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "outer.next"), 1);
+    // Roles first at a level outside toolbars: toolbars are entered before the others.
+    EXPECT_EQ(callsOn("rootNext"), (Calls{"rootNext.role"}));
 }
 
 TEST_F(MsaaWalk, ARoleGivenAsTextOrNotGivenIsNoRole) {
@@ -199,8 +213,8 @@ TEST_F(MsaaWalk, ARoleGivenAsTextOrNotGivenIsNoRole) {
 
     EXPECT_EQ(walk(root), kWalkGoOn);
     EXPECT_EQ(address_, "");
-    // Walked into as ordinary objects: their text children are descended into, not compared.
-    EXPECT_EQ(callsOn("edit1"), (Calls{"edit1.role", "edit1.enum", "edit1.reset", "edit1.count"}));
+    // Walked into as ordinary objects: their text children are neither compared nor entered.
+    EXPECT_EQ(callsOn("edit1"), (Calls{"edit1.role"}));
 }
 
 TEST_F(MsaaWalk, ElementsWithoutAnObjectOfTheirOwnGetNoCalls) {
@@ -211,13 +225,9 @@ TEST_F(MsaaWalk, ElementsWithoutAnObjectOfTheirOwnGetNoCalls) {
     root.addSimple().addOtherTag().add(notAccessible).addById(notAccessibleById).add(last);
 
     EXPECT_EQ(walk(root), kWalkGoOn);
-    EXPECT_EQ(calls_, (Calls{"root.enum", "root.reset", "root.count",
-                             "root.next", "root.child(1)",
-                             "root.next",
-                             "root.next",
-                             "root.next", "root.child(4)",
-                             "root.next", "last.role",
-                             "last.enum", "last.reset", "last.count"}));
+    EXPECT_EQ(calls_, (Calls{"root.count", "root.enum", "root.reset", "root.next",
+                             "root.child(1)", "root.child(4)",
+                             "last.role", "last.count"}));
 }
 
 TEST_F(MsaaWalk, AFailingNextEndsTheWalkAtEveryLevelAndKeepsTheAddress) {
@@ -229,9 +239,10 @@ TEST_F(MsaaWalk, AFailingNextEndsTheWalkAtEveryLevelAndKeepsTheAddress) {
 
     EXPECT_EQ(walk(root), kWalkStop);
     EXPECT_EQ(address_, "http://kept/");
-    EXPECT_FALSE(callsOn("first").empty());
+    // The elements of the failing call are not taken.
+    EXPECT_TRUE(callsOn("first").empty());
     EXPECT_TRUE(callsOn("unreached").empty());
-    EXPECT_TRUE(callsOn("rootNext").empty());
+    EXPECT_EQ(callsOn("rootNext"), (Calls{"rootNext.role"})) << "entered";
 
     // At the top level as well, and at the first position.
     Node& failingRoot = node("failingRoot").failNextAt(1);
@@ -249,23 +260,25 @@ TEST_F(MsaaWalk, ObjectsWithoutChildrenOrEnumeratorAreNotEnumerated) {
     negative.add(node("hidden"));
     EXPECT_EQ(walk(negative), kWalkGoOn);
     EXPECT_TRUE(callsOn("hidden").empty());
-    EXPECT_EQ(callsOn("negative"), (Calls{"negative.enum", "negative.reset", "negative.count"}));
+    EXPECT_EQ(callsOn("negative"), (Calls{"negative.count"}));
 
     Node& countFails = node("countFails").failChildCount(E_ACCESSDENIED);
     countFails.add(node("unasked"));
     EXPECT_EQ(walk(countFails), E_ACCESSDENIED);
     Node& noEnum = node("noEnum").noEnumerator();
+    noEnum.add(node("unenumerated"));
     EXPECT_EQ(walk(noEnum), E_NOINTERFACE);
-    EXPECT_EQ(callsOn("noEnum"), (Calls{"noEnum.enum"}));
+    EXPECT_EQ(callsOn("noEnum"), (Calls{"noEnum.count", "noEnum.enum"}));
+    EXPECT_TRUE(callsOn("unenumerated").empty());
     EXPECT_TRUE(callsOn("unasked").empty());
 }
 
 TEST_F(MsaaWalk, TheLevelGivesTheLastDescentsResultAndAShortEnumeratorIsNoFailure) {
     // Three children promised, one given: the missing ones are skipped, the walk goes on.
     Node& root = node("root").reportChildCount(3);
-    root.add(node("leaf").noEnumerator());
+    root.add(node("leaf").noEnumerator().add(node("leafChild")));
     EXPECT_EQ(walk(root), E_NOINTERFACE);
-    EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "root.next"), 3);
+    EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "root.next"), 1);
 
     Node& parent = node("parent");
     parent.add(node("a").noEnumerator()).add(node("b")).addSimple();
@@ -279,20 +292,21 @@ TEST_F(MsaaWalk, ATreeThatContainsItselfEndsAtTheDepthLimit) {
     EXPECT_EQ(std::count(calls_.begin(), calls_.end(), "loop.role"), kMaxWalkDepth + 1);
 }
 
-// Trees that answer at once but never end: 2^31 - 1 children promised and none given, or a node
-// whose children are itself. The depth limit does not end them; the call budget does.
+// Trees that answer at once but would never end: 2^31 - 1 children promised and none given (the
+// enumerator's end ends the level), or a node whose children are itself, which the call budget
+// stops before the depth limit.
 TEST_F(MsaaWalk, ATreeThatNeverEndsStopsAtTheCallBudget) {
     Node& endless = node("endless").reportChildCount(0x7FFFFFFF);
+    EXPECT_EQ(walk(endless), kWalkGoOn);
+    EXPECT_EQ(calls_.size(), 4u);
     Node& self = node("self").role(kGrouping).reportChildCount(0x7FFFFFFF);
     self.add(self);
-    for (Node* root : {&endless, &self}) {
-        calls_.clear();
-        address_ = "kept";
-        WalkBounds bounds(1000, 60000);
-        EXPECT_EQ(walkFirefoxTree(root, false, address_, bounds), kWalkStop) << root->label();
-        EXPECT_LE(calls_.size(), 1000u) << root->label();
-        EXPECT_EQ(address_, "kept");
-    }
+    calls_.clear();
+    address_ = "kept";
+    WalkBounds bounds(1000, 60000);
+    EXPECT_EQ(walkFirefoxTree(&self, false, address_, bounds), kWalkStop);
+    EXPECT_LE(calls_.size(), 1000u);
+    EXPECT_EQ(address_, "kept");
 }
 
 TEST_F(MsaaWalk, LogsTheComboBoxAndEveryTextElementBelowItBeforeComparing) {
@@ -317,8 +331,9 @@ TEST_F(MsaaWalk, LogsTheComboBoxAndEveryTextElementBelowItBeforeComparing) {
     EXPECT_NE(log.find(editLine, firstEdit + 1), std::string::npos) << "one line per text element";
 }
 
-// Chromium-family trees: the address field is known by its shortcut, in any language, or else
-// by being the first text element in a toolbar; never by anything inside a page.
+// Chromium-family trees: the address field is known by its shortcut "Ctrl+L", else by another
+// single modifier before "L", else as the first text element in a toolbar; never by anything
+// inside a page, and never by its name, which is not asked.
 class ChromiumTree : public MsaaWalk {
 protected:
     bool find(Node& root) {
@@ -330,47 +345,69 @@ protected:
         return node(label).role(kDocument).add(
             text(label + "Field", L"Find", L"wrong: a page's field").shortcut(L"Ctrl+L"));
     }
+    Node& field(const std::string& label, const wchar_t* shortcut, const std::wstring& value) {
+        Node& made = node(label).role(ROLE_SYSTEM_TEXT).name(L"Name").value(value);
+        return shortcut ? made.shortcut(shortcut) : made;
+    }
     void TearDown() override {
         found_ = {};
+        EXPECT_EQ(std::count_if(calls_.begin(), calls_.end(),
+                                [](const std::string& call) {
+                                    return call.find(".name") != std::string::npos;
+                                }),
+                  0)
+            << "a name was asked";
         MsaaWalk::TearDown();
     }
     ChromiumAddress found_;
 };
 
-TEST_F(ChromiumTree, AShortcutEndingInLWinsElseTheFirstTextInAToolbar) {
+TEST(AddressShortcut, OnlyCtrlLIsExactAndTwoModifiersOrAltNeverCount) {
+    EXPECT_EQ(addressKeyOf("Ctrl+L"), AddressKey::kExact);
+    for (const char* other : {"Strg+L", "Shift+L", "Cmd+L"})
+        EXPECT_EQ(addressKeyOf(other), AddressKey::kOtherModifier) << other;
+    for (const char* never : {"Ctrl+Shift+L", "Alt+L", "ALT+L", "+L"})
+        EXPECT_EQ(addressKeyOf(never), AddressKey::kNever) << never;
+    for (const char* none : {"", "L", "Ctrl+F", "Ctrl+l", "Ctrl+L "})
+        EXPECT_EQ(addressKeyOf(none), AddressKey::kNone) << none;
+}
+
+// The toolbar is visited before the tab strip, the page and the other containers met before it;
+// "Ctrl+L" ends the walk even after other "+L" fields, which count only without it.
+TEST_F(ChromiumTree, CtrlLWinsElseOneOtherModifierElseTheFirstTextInAToolbar) {
     Node& root = node("root");
+    Node& tabs = node("tabs").role(ROLE_SYSTEM_PAGETABLIST);
+    for (int tab = 0; tab < 100; ++tab) tabs.add(node("tab").role(ROLE_SYSTEM_PAGETAB));
+    Node& panel = node("panel").role(kGrouping).add(field("side", L"Ctrl+Shift+L", L"wrong"));
     Node& toolbar = node("bar").role(kToolbar);
     Node& location = node("location").role(kGrouping);
-    location.add(text("address", L"Adress- und Suchleiste", L"beispiel.de/").shortcut(L"Strg+L"));
-    toolbar.add(text("find", L"Find", L"wrong: shortcut Ctrl+F").shortcut(L"Ctrl+F")).add(location);
-    root.add(page("page")).add(toolbar).add(text("later", L"Later", L"wrong").shortcut(L"Ctrl+L"));
+    location.add(field("german", L"Strg+L", L"wrong: not Ctrl+L"))
+        .add(field("address", L"Ctrl+L", L"x.org/"));
+    toolbar.add(field("mnemonic", L"Alt+L", L"wrong: Alt")).add(node("back").role(kPushButton))
+        .add(location);
+    Node& bookmarks = node("bookmarks").role(kToolbar).add(node("mark").role(kPushButton));
+    root.add(tabs).add(page("page")).add(panel).add(toolbar).add(bookmarks);
     ASSERT_TRUE(find(root));
-    EXPECT_EQ(found_.value, "beispiel.de/");
-    EXPECT_EQ(found_.element.name, "Adress- und Suchleiste");
-    EXPECT_EQ(found_.element.path, (std::vector<LONG>{1, 1, 0}));
+    EXPECT_EQ(found_.value, "x.org/");
+    EXPECT_EQ(found_.element.shortcut, "Ctrl+L");
+    EXPECT_EQ(found_.element.path, (std::vector<LONG>{3, 2, 1}));
+    EXPECT_EQ(callsOn("tabs"), (Calls{"tabs.role"}));
     EXPECT_EQ(callsOn("page"), (Calls{"page.role"}));
-    EXPECT_TRUE(callsOn("later").empty());
+    EXPECT_EQ(callsOn("back"), (Calls{"back.role"}));
+    EXPECT_EQ(callsOn("panel"), (Calls{"panel.role"})) << "entered before the toolbar";
+    EXPECT_TRUE(callsOn("tab").empty() && callsOn("bookmarks").empty());
 
-    // No shortcut anywhere outside the page: the first text element inside a toolbar, even empty.
-    Node& brave = node("brave");
-    Node& braveBar = node("braveBar").role(kToolbar);
-    braveBar.add(node("group").role(kGrouping).add(text("empty", L"Address", L"")))
-        .add(text("second", L"Second", L"wrong"));
-    brave.add(text("outside", L"Outside", L"wrong: in no toolbar")).add(page("bravePage"));
-    brave.add(braveBar);
-    ASSERT_TRUE(find(brave));
-    EXPECT_EQ(found_.element.name, "Address");
-    EXPECT_EQ(found_.value, "");
+    // Neither a shortcut nor a toolbar outside the page: nothing.
     Node& bare = node("bare");
-    EXPECT_FALSE(find(bare.add(text("lone", L"Lone", L"x")).add(page("barePage"))));
+    EXPECT_FALSE(find(bare.add(field("lone", nullptr, L"x")).add(page("barePage"))));
 }
 
 // The element found is read again through the object kept, else along its path; an element
-// that no longer shows its signs is not taken.
+// that no longer shows its role and shortcut is not taken.
 TEST_F(ChromiumTree, TheElementFoundIsReadAgainUntilItChanges) {
     Node& root = node("root");
     Node& toolbar = node("bar").role(kToolbar);
-    Node& address = text("address", L"Address and search bar", L"example.org").shortcut(L"Ctrl+L");
+    Node& address = field("address", L"Ctrl+L", L"example.org");
     root.add(page("page")).add(toolbar.add(node("reload").role(kPushButton)).addById(address));
     ASSERT_TRUE(find(root));
     auto noRoot = []() -> IAccessible* { return nullptr; };
@@ -379,13 +416,13 @@ TEST_F(ChromiumTree, TheElementFoundIsReadAgainUntilItChanges) {
     calls_.clear();
     address.value(L"example.org/typed");
     EXPECT_EQ(readElementAgain(found_.element, noRoot), "example.org/typed");
-    EXPECT_EQ(calls_, (Calls{"address.role", "address.name", "address.shortcut", "address.value"}));
+    EXPECT_EQ(calls_, (Calls{"address.role", "address.shortcut", "address.value"}));
     found_.element.object.reset();
     EXPECT_EQ(readElementAgain(found_.element, fromRoot), "example.org/typed");
     EXPECT_TRUE(found_.element.object);
     EXPECT_TRUE(callsOn("reload").empty()) << "skipped, not walked";
 
-    address.name(L"Something else");
+    address.shortcut(L"Ctrl+K");
     calls_.clear();
     EXPECT_EQ(readElementAgain(found_.element, fromRoot), std::nullopt);
     EXPECT_FALSE(found_.element.object);
@@ -411,6 +448,36 @@ TEST(MsaaText, NamesAndValuesAreAnsiTextUpToTheFirstNul) {
     EXPECT_EQ(getAccValueString(&nothing, self), "");
     EXPECT_EQ(narrowAccText(nullptr), "");
     EXPECT_EQ(object.references(), 1);
+}
+
+// Up to 64 windows keep their element; past that, the window kept longest ago makes room, unless
+// a window that has gone can.
+TEST(KeptElements, SixtyFourWindowsKeepTheirElementAndTheOneKeptLongestAgoMakesRoom) {
+    std::vector<std::unique_ptr<unit::OwnWindow>> windows;
+    for (std::size_t i = 0; i <= kMaxKeptElements + 1; ++i)
+        windows.push_back(std::make_unique<unit::OwnWindow>("LookoutKept", "Kept"));
+    auto keep = [&](std::size_t i) {
+        AddressElement element;
+        element.path = {static_cast<LONG>(i)};
+        keepAddressElement(windows[i]->get(), std::move(element));
+    };
+    auto kept = [&](std::size_t i) {
+        std::optional<AddressElement> taken = takeAddressElement(windows[i]->get());
+        if (!taken) return false;
+        const bool same = taken->path == std::vector<LONG>{static_cast<LONG>(i)};
+        keepAddressElement(windows[i]->get(), std::move(*taken));  // now the newest
+        return same;
+    };
+    for (std::size_t i = 0; i < kMaxKeptElements; ++i) keep(i);
+    EXPECT_TRUE(kept(0));
+    keep(kMaxKeptElements);
+    EXPECT_FALSE(kept(1)) << "the one kept longest ago";
+    EXPECT_TRUE(kept(0));
+    EXPECT_TRUE(kept(2));
+    windows[5]->destroy();
+    keep(kMaxKeptElements + 1);
+    EXPECT_TRUE(kept(3)) << "a window that has gone made room";
+    EXPECT_TRUE(kept(kMaxKeptElements + 1));
 }
 
 }  // namespace

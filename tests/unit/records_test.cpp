@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 #include "app/records.h"
 #include "unit/memory_sink.h"
@@ -46,6 +48,30 @@ TEST(RecordFormat, LineFeedsInFieldsStayBareAndNoCarriageReturnIsAdded) {
     SendAppRecord({"p", "d", "two\nlines"}, out);
     EXPECT_EQ(out.content(), "app$p$d$two\nlines$\n$");
     EXPECT_EQ(out.content().find('\r'), std::string::npos);
+}
+
+TEST(RecordTime, IsUtcIso8601WithMillisecondsCutNotRounded) {
+    // 100 ns units since 1601-01-01 UTC: leap days every fourth year, not in 2100, in 2000.
+    const std::pair<std::uint64_t, const char*> times[] = {
+        {0, "1601-01-01T00:00:00.000Z"},
+        {134412985871250000, "2026-12-09T14:03:07.125Z"},
+        {134432351999999999, "2026-12-31T23:59:59.999Z"},
+        {134432352000000000, "2027-01-01T00:00:00.000Z"},
+        {133536816000010000, "2024-02-29T12:00:00.001Z"},
+        {125962560000000000, "2000-02-29T00:00:00.000Z"},
+        {157520160000000000 - 864000000000, "2100-02-28T00:00:00.000Z"},
+        {157520160000000000, "2100-03-01T00:00:00.000Z"},
+        {116444735999990000, "1969-12-31T23:59:59.999Z"}};
+    for (const auto& [time, text] : times) EXPECT_EQ(formatRecordTime(time), text) << time;
+}
+
+TEST(RecordTime, FollowsTheThreeFieldsAsAnItemOfItsOwn) {
+    AppRecord app{"C:\\a.exe", "-", "T$"};
+    app.seenAt = 134412985871250000;
+    EXPECT_EQ(formatAppRecord(app, true), "app$C:\\a.exe$-$TS$2026-12-09T14:03:07.125Z$\n$");
+    EXPECT_EQ(formatSiteRecord(app, {"http://x.test/", ""}, true),
+              "site$http://x.test/$$C:\\a.exe$2026-12-09T14:03:07.125Z$\n$");
+    EXPECT_EQ(formatAppRecord(app), "app$C:\\a.exe$-$TS$\n$");
 }
 
 }  // namespace

@@ -10,11 +10,11 @@ RecordReader does the splitting and decoding alone, for bytes read some other wa
 """
 
 from .process import Lookout
-from .records import AppRecord, Notice, RecordReader, SiteRecord, as_dict
+from .records import AppRecord, CutRecord, Notice, RecordReader, SiteRecord, as_dict
 from .stream import CutRecordError, RecordSplitter, StreamError
 from .text import make_decoder
 
 __all__ = [
-    "AppRecord", "CutRecordError", "Lookout", "Notice", "RecordReader", "RecordSplitter",
+    "AppRecord", "CutRecord", "CutRecordError", "Lookout", "Notice", "RecordReader", "RecordSplitter",
     "SiteRecord", "StreamError", "as_dict", "make_decoder",
 ]

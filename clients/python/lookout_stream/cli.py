@@ -5,6 +5,8 @@
     python3 -m lookout_stream report --db FILE
 
 Ctrl+C stops Lookout; its last records are still printed (or recorded) before this ends.
+Lookout is started with /stdin (this stops it by closing its standard input, and it stops when
+this ends in any way) and /time (each record's time is when Lookout saw the change).
 """
 
 import argparse
@@ -14,14 +16,15 @@ import signal
 import sys
 import time
 
-from .process import EXIT_CRASHED, EXIT_STOPPED, ON_WINDOWS, Lookout
+from .process import EXIT_CONSOLE_ENDED, EXIT_CRASHED, EXIT_STOPPED, Lookout
 from .records import as_dict
 from .stream import StreamError
 from .text import ANSI, make_decoder
-from .timeline import Timeline, write_report
+from .timeline import Timeline, TimelineInUse, write_report
 
 EXIT_OK = 0
-EXIT_FAILED = 1  # Lookout ended by itself, did not stop as it should, or wrote a broken stream
+EXIT_FAILED = 1  # Lookout ended without being asked, did not stop as it should, or wrote a
+                 # broken stream
 EXIT_USAGE = 2
 
 
@@ -64,20 +67,27 @@ def _print_json(item):
     print(json.dumps(as_dict(item)), flush=True)
 
 
+# Control characters (a title may hold line feeds) shown as escapes, so that a record stays one
+# line; everything else, backslashes in paths included, as it is.
+_CONTROL_ESCAPES = {code: "\\x%02x" % code for code in list(range(32)) + [127]}
+_CONTROL_ESCAPES.update({ord("\n"): "\\n", ord("\r"): "\\r", ord("\t"): "\\t"})
+
+
 def _print_readable(item):
     if item.kind == "app":
         fields = (item.path, item.description, item.title)
     else:
         fields = (item.url, item.title, item.path)
-    stamp = time.strftime("%H:%M:%S", time.localtime(item.time))
-    print("%s [%-4s] %s" % (stamp, item.kind, " | ".join(fields)), flush=True)
+    at = item.time if item.seen is None else item.seen
+    stamp = time.strftime("%H:%M:%S", time.localtime(at)) + ".%03d" % (at % 1 * 1000)
+    line = " | ".join(field.translate(_CONTROL_ESCAPES) for field in fields)
+    print("%s [%-4s] %s" % (stamp, item.kind, line), flush=True)
 
 
 def _stop_on_signals(lookout):
     """Ctrl+C (and a termination signal) asks Lookout to stop instead of ending this at once."""
     def on_signal(number, frame):
-        # On Windows the console's Ctrl+C has reached Lookout too.
-        lookout.request_stop(ctrl_c_already_delivered=ON_WINDOWS and number == signal.SIGINT)
+        lookout.request_stop()
 
     for name in ("SIGINT", "SIGTERM", "SIGHUP"):
         if hasattr(signal, name):
@@ -86,22 +96,32 @@ def _stop_on_signals(lookout):
 
 def _outcome(lookout, stream_error):
     """The exit status, with the reason on stderr when it is not a clean stop."""
+    code = lookout.exit_code
     if stream_error is not None:
         problem = "the stream is broken: %s" % stream_error
     elif lookout.killed:
-        problem = "Lookout did not end after Ctrl+C and was ended"
-    elif lookout.stop_requested_at is not None and lookout.exit_code == EXIT_STOPPED:
+        problem = "Lookout did not end after the stop and was ended"
+    elif lookout.stop_requested_at is not None and code == EXIT_STOPPED:
         return EXIT_OK
-    elif lookout.exit_code == EXIT_CRASHED:
+    elif code == EXIT_CRASHED:
         problem = "Lookout crashed (exit code 0); its dump is in the dumps folder of the " \
                   "user's documents"
+    elif code == EXIT_STOPPED:
+        problem = "Lookout was stopped from elsewhere (Ctrl+C or a termination signal; " \
+                  "exit code 1)"
+    elif code is not None and code < 0:
+        problem = "Lookout was killed by signal %d" % -code
+    elif code == EXIT_CONSOLE_ENDED:
+        problem = "Lookout was ended by Ctrl+Break, the closing of its console, logoff or " \
+                  "shutdown (exit code 0xC000013A)"
     else:
-        problem = "Lookout ended by itself with exit code %s" % lookout.exit_code
+        problem = "Lookout was ended from outside with exit code %s (killed by another " \
+                  "process, or a fault nothing in it could catch)" % code
     print("lookout_stream: %s" % problem, file=sys.stderr)
     return EXIT_FAILED
 
 
-def _run(args, on_record):
+def _run(args, on_record, idle=None):
     exe = getattr(args, "exe", None) or os.environ.get("LOOKOUT_EXE")
     if not exe:
         print("lookout_stream: say where Lookout.exe is with --exe or LOOKOUT_EXE",
@@ -113,9 +133,13 @@ def _run(args, on_record):
     stream_error = None
     with lookout:
         try:
-            for item in lookout.records():
+            for item in lookout.records(idle):
                 if item.kind == "notice":
                     print("lookout_stream: Lookout says: %s" % item.text, file=sys.stderr)
+                elif item.kind == "cut":
+                    print("lookout_stream: note: Lookout's output ends in the middle of a "
+                          "record (%d bytes), which is dropped" % len(item.data),
+                          file=sys.stderr)
                 else:
                     on_record(item)
         except StreamError as error:
@@ -134,13 +158,17 @@ def main(argv=None):
             return EXIT_OK
         make_decoder(getattr(args, "encoding", ANSI))  # an unknown encoding fails here, early
         if args.command == "record":
-            timeline = Timeline(args.db)
+            try:
+                timeline = Timeline(args.db)
+            except TimelineInUse as error:
+                print("lookout_stream: %s" % error, file=sys.stderr)
+                return EXIT_FAILED
 
             def on_record(record):
                 timeline.add(record)
                 _print_readable(record)
 
-            status, lookout = _run(args, on_record)
+            status, lookout = _run(args, on_record, timeline.still_open)
             end = time.time()
             if lookout is not None and lookout.stop_requested_at is not None:
                 end = lookout.stop_requested_at  # what came after was not watched

@@ -1,10 +1,9 @@
 """Lookout.exe as a child process: started on Windows or through Wine, read as it writes,
-stopped with Ctrl+C so that it writes its last records first."""
+stopped by closing its standard input (/stdin) so that it writes its last records first."""
 
 import os
 import queue
 import shutil
-import signal
 import subprocess
 import sys
 import threading
@@ -16,15 +15,17 @@ from .text import ANSI
 
 ON_WINDOWS = sys.platform == "win32"
 
-# Lookout's exit codes: 1 after Ctrl+C (or another termination signal), 0 after a crash in
-# its monitor loop (a dump was written).
+# Lookout's exit codes: 1 after a stop (the end of its standard input with /stdin, Ctrl+C or
+# another termination signal), 0 after a crash in its monitor loop (a dump was written);
+# 0xC000013A after Ctrl+Break, the console's closing, logoff or shutdown.
 EXIT_STOPPED = 1
 EXIT_CRASHED = 0
+EXIT_CONSOLE_ENDED = 0xC000013A
 
 # How often the reading loop looks at the process and at a stop request while nothing arrives.
 _POLL_SECONDS = 0.1
-# Lookout ends within about a second of Ctrl+C, having written what it had queued; past this
-# it is ended without waiting further.
+# After a stop Lookout writes what it had queued for as long as this reads it, then ends. When
+# nothing at all arrives for this long, it is ended without waiting further.
 STOP_TIMEOUT_SECONDS = 5.0
 _READ_SIZE = 65536
 
@@ -51,26 +52,29 @@ class Lookout:
                 ...
 
     records() ends when Lookout has ended and every byte it wrote has been read. To stop it,
-    call request_stop() (from a signal handler too): Lookout gets Ctrl+C, and records() goes on
-    with the records Lookout writes before it ends.
+    call request_stop() (from a signal handler too): its standard input is closed, which stops
+    it (/stdin), and records() goes on with the records Lookout writes before it ends. If this
+    process ends without stopping it, the system closes that input and Lookout stops all the
+    same. Records carry the time Lookout saw each change (/time) unless `times` is false.
     """
 
-    def __init__(self, exe, args=(), encoding=ANSI, wine_prefix=None, wine=None):
+    def __init__(self, exe, args=(), encoding=ANSI, wine_prefix=None, wine=None, times=True):
         self.exe = exe
-        self.args = list(args)
+        self.args = list(args) + [switch for switch, wanted in (("/stdin", True),
+                                                                 ("/time", times))
+                                  if wanted and switch not in args]
         self.wine_prefix = wine_prefix
         self.wine = wine
         self.exit_code = None
-        self.killed = False  # it had to be ended because it did not end after Ctrl+C
+        self.killed = False  # it had to be ended because it did not end after the stop
         self.stop_requested_at = None  # time.time() of request_stop()
         self._reader = RecordReader(encoding)
         self._process = None
         self._pipe = None
         self._pending = deque()
         self._ended = False
-        self._ctrl_c_already_delivered = False
-        self._ctrl_c_sent_at = None  # time.monotonic()
-        self._ignoring_ctrl_c = None  # our SIGINT handler while our own Ctrl+C is under way
+        self._input_closed = False
+        self._last_arrival = None  # time.monotonic() of the last bytes, once stopping
 
     @property
     def pid(self):
@@ -86,12 +90,12 @@ class Lookout:
             env = dict(_WINE_DEFAULTS, **os.environ)
             if self.wine_prefix:
                 env["WINEPREFIX"] = os.path.abspath(self.wine_prefix)
-        # Standard input and error are not used. On Windows Lookout shares this console, which
-        # Ctrl+C needs. Under Wine it gets a process group of its own: a Ctrl+C typed here
-        # reaches this process only, which passes exactly one on (a second one during its
-        # shutdown would end it at once, records unwritten).
+        # Standard input is the pipe that stops Lookout when it is closed; standard error is not
+        # used. On Windows Lookout shares this console (a Ctrl+C typed there stops it too).
+        # Under Wine it gets a process group of its own, so a Ctrl+C typed here reaches only
+        # this process, which then closes the pipe.
         self._process = subprocess.Popen(
-            command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+            command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
             stderr=subprocess.DEVNULL, env=env, bufsize=0, start_new_session=not ON_WINDOWS)
         self._pipe = (_ThreadedPipe if ON_WINDOWS else _SelectPipe)(self._process.stdout)
         return self
@@ -102,26 +106,25 @@ class Lookout:
     def __exit__(self, *exc_info):
         self.close()
 
-    def request_stop(self, ctrl_c_already_delivered=False):
-        """Asks for Lookout to be stopped with Ctrl+C; safe to call from a signal handler.
-
-        Pass ctrl_c_already_delivered=True when the request comes from a Ctrl+C that reached
-        Lookout as well (on Windows a console Ctrl+C reaches every process of the console).
-        """
+    def request_stop(self):
+        """Asks for Lookout to be stopped; safe to call from a signal handler (the reading loop
+        closes the pipe)."""
         if self.stop_requested_at is None:
             self.stop_requested_at = time.time()
-            self._ctrl_c_already_delivered = ctrl_c_already_delivered
 
-    def records(self):
+    def records(self, idle=None):
         """Yields AppRecord, SiteRecord and Notice objects until Lookout has ended and its
-        output is read; then raises CutRecordError if it ended in the middle of a record.
-        StreamError is raised as soon as the stream is not a record stream."""
+        output is read, and a CutRecord last if it ended in the middle of a record. StreamError
+        is raised as soon as the stream is not a record stream. `idle`, when given, is called
+        whenever nothing has arrived for a moment while Lookout runs: everything it wrote so far
+        has been read."""
         while True:
             while self._pending:
                 yield self._pending.popleft()
             if self._ended:
                 return
-            self._step()
+            if self._step() and idle is not None:
+                idle()
 
     def close(self):
         """Stops Lookout if it still runs and waits for it; the records not read are dropped."""
@@ -134,10 +137,13 @@ class Lookout:
             self._step()
 
     def _step(self):
+        """Reads once; True when nothing came and Lookout runs on."""
         self._advance_stop()
         data = self._pipe.read(_POLL_SECONDS)
         if data is None and self._process.poll() is None:
-            return
+            return True
+        if self._input_closed:
+            self._last_arrival = time.monotonic()
         if not data:
             # Lookout has ended, or its output has. Under Wine the pipe's end need not come:
             # a service process of Wine's may hold a copy of it; what Lookout wrote is in the
@@ -147,35 +153,22 @@ class Lookout:
             self._process.stdout.close()
             self._ended = True
         if self._reader is None:  # closing: nobody reads the records any more
-            return
+            return False
         arrived = time.time()
         self._pending.extend(self._reader.feed(data, arrived))
         if self._ended:
             self._pending.extend(self._reader.finish(arrived))
+        return False
 
     def _advance_stop(self):
         if self.stop_requested_at is None or self._process.poll() is not None:
             return
-        if self._ctrl_c_sent_at is None:
-            self._ctrl_c_sent_at = time.monotonic()
-            if not self._ctrl_c_already_delivered:
-                self._deliver_ctrl_c()
-        elif time.monotonic() - self._ctrl_c_sent_at > STOP_TIMEOUT_SECONDS:
+        if not self._input_closed:
+            self._input_closed = True
+            self._last_arrival = time.monotonic()
+            self._process.stdin.close()
+        elif time.monotonic() - self._last_arrival > STOP_TIMEOUT_SECONDS:
             self._process.kill()
-            self.killed = True
-
-    def _deliver_ctrl_c(self):
-        if not ON_WINDOWS:
-            # Under Wine the process of Lookout.exe is Lookout itself; SIGINT is its Ctrl+C.
-            self._process.send_signal(signal.SIGINT)
-            return
-        import ctypes
-
-        # The event reaches every process of the console, this one included.
-        if threading.current_thread() is threading.main_thread():
-            self._ignoring_ctrl_c = signal.signal(signal.SIGINT, signal.SIG_IGN)
-        if not ctypes.windll.kernel32.GenerateConsoleCtrlEvent(0, 0):  # CTRL_C_EVENT
-            self._process.terminate()  # no console to share: nothing else ends it
             self.killed = True
 
     def _finish_process(self):
@@ -186,9 +179,9 @@ class Lookout:
             self._process.kill()
             self.killed = True
             self.exit_code = self._process.wait()
-        if self._ignoring_ctrl_c is not None:
-            signal.signal(signal.SIGINT, self._ignoring_ctrl_c)
-            self._ignoring_ctrl_c = None
+        if not self._input_closed:
+            self._input_closed = True
+            self._process.stdin.close()
 
 
 class _SelectPipe:

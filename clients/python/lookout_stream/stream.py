@@ -1,17 +1,20 @@
 """Splitting Lookout's record stream into records, byte by byte as it arrives.
 
 Every item of the stream ends with "$". A record is five items: its kind ("app" or "site"),
-three fields and an item that is a lone line feed. Fields never contain "$" (Lookout writes
+three fields and an item that is a lone line feed; with Lookout's /time, six: the time of the
+change ("2026-12-09T14:03:07.125Z") comes before the line feed. Fields never contain "$" (Lookout writes
 "S" in its place) but may contain any other byte, line feeds included, so the stream is split
 at "$" only. A read may end anywhere, so the unfinished rest waits for the next read.
 """
 
-from typing import NamedTuple, Tuple
+import re
+from typing import NamedTuple, Optional, Tuple
 
 SEPARATOR = b"$"
 RECORD_END = b"\n"
 KINDS = (b"app", b"site")
-ITEMS_PER_RECORD = 5
+ITEMS_PER_RECORD = 5  # six with a time
+TIME = re.compile(rb"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z")
 
 # The one line Lookout writes outside any record: when it cannot get the user name, each
 # Java lookup prints it, between two records, so it comes right before the next kind.
@@ -38,6 +41,7 @@ class CutRecordError(StreamError):
 class RawRecord(NamedTuple):
     kind: bytes
     fields: Tuple[bytes, bytes, bytes]
+    time: Optional[bytes] = None  # the time item, when Lookout was started with /time
 
 
 class RawNotice(NamedTuple):
@@ -73,10 +77,15 @@ class RecordSplitter:
                 if item not in KINDS:
                     self._fail("unknown record kind %r" % item[:40])
             self._items.append(item)
-            if len(self._items) == ITEMS_PER_RECORD:
-                if self._items[-1] != RECORD_END:
-                    self._fail("record ends in %r, not a lone line feed" % self._items[-1][:40])
-                found.append(RawRecord(self._items[0], tuple(self._items[1:4])))
+            if len(self._items) == ITEMS_PER_RECORD and item != RECORD_END:
+                if not TIME.fullmatch(item):
+                    self._fail("record ends in %r, neither a lone line feed nor a time"
+                               % item[:40])
+            elif len(self._items) == ITEMS_PER_RECORD + 1 and item != RECORD_END:
+                self._fail("record ends in %r, not a lone line feed" % item[:40])
+            if item == RECORD_END and len(self._items) >= ITEMS_PER_RECORD:
+                time = self._items[4] if len(self._items) > ITEMS_PER_RECORD else None
+                found.append(RawRecord(self._items[0], tuple(self._items[1:4]), time))
                 self._items = []
                 del self._buffer[:self._item_start]
                 self._offset += self._item_start

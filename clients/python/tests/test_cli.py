@@ -32,7 +32,9 @@ class JsonOutput(unittest.TestCase):
 
         def expect(title):
             record = json.loads(lines.next())
-            self.assertTrue(started <= record.pop("time") <= time.time())
+            arrived = record.pop("time")
+            self.assertTrue(started <= arrived <= time.time())
+            self.assertTrue(started - 0.001 <= record.pop("seen") <= arrived)  # /time
             self.assertEqual(record, {"kind": "app", "path": windows.path, "title": title,
                                       "description": "Lookout Test Window"})
 

@@ -1,8 +1,13 @@
+import contextlib
+import io
 import random
+import time
 import unittest
+from types import SimpleNamespace
 
-from lookout_stream import (AppRecord, CutRecordError, RecordReader, RecordSplitter, SiteRecord,
+from lookout_stream import (AppRecord, CutRecord, RecordReader, RecordSplitter, SiteRecord,
                             StreamError, make_decoder)
+from lookout_stream import cli
 from lookout_stream.records import Notice
 from lookout_stream.timeline import site_host
 
@@ -19,6 +24,11 @@ RECORDS = [
      SiteRecord("https://www.example.org/?id=S7", "Example Domain", "C:\\Firefox\\firefox.exe", T)),
     (b"app$C:\\x.exe$Caf\xe9 \x80$a\nb\r\x81\x8d\x8f\x90\x9d$\n$",
      AppRecord("C:\\x.exe", "Caf\xe9 \u20ac", "a\nb\r\x81\x8d\x8f\x90\x9d", T)),
+    # With /time; a title that is a lone line feed does not end the record.
+    (b"app$C:\\a.exe$-$\n$2026-12-09T14:03:07.125Z$\n$",
+     AppRecord("C:\\a.exe", "-", "\n", T, 1796824987.125)),
+    (b"site$http://x.test/$$C:\\b.exe$1601-01-01T00:00:00.000Z$\n$",
+     SiteRecord("http://x.test/", "", "C:\\b.exe", T, -11644473600.0)),
 ]
 STREAM = b"".join(data for data, _ in RECORDS)
 EXPECTED = [record for _, record in RECORDS]
@@ -52,13 +62,12 @@ class Splitting(unittest.TestCase):
             if end == whole[-1]:
                 self.assertEqual(reader.finish(T), [])
                 continue
-            with self.assertRaises(CutRecordError) as caught:
-                reader.finish(T)
-            self.assertEqual(caught.exception.data, STREAM[whole[-1]:end])
+            self.assertEqual(reader.finish(T), [CutRecord(STREAM[whole[-1]:end], T)])
 
     def test_what_is_not_a_record_stream_is_refused(self):
         for bad in (b"app$a$b$c$x$", b"app$a$b$c$\n\n$", b"app$a$b$c$$", b"text$", b"$",
-                    b"app$a$b$c$\n$\napp$"):
+                    b"app$a$b$c$\n$\napp$", b"app$a$b$c$2026-12-09T14:03:07.125Z$x$",
+                    b"app$a$b$c$2026-12-09T14:03:07Z$\n$", b"app$a$b$c$2026-12-09 14:03:07.125Z$"):
             with self.assertRaises(StreamError, msg=bad):
                 RecordReader().feed(bad)
         splitter = RecordSplitter(max_record_bytes=100)
@@ -90,6 +99,29 @@ class Decoding(unittest.TestCase):
                  "http://[::1]:8080/": "::1", "about:blank": None, "": None,
                  "file:///C:/page.html": None}
         self.assertEqual({address: site_host(address) for address in cases}, cases)
+
+
+class Outcome(unittest.TestCase):
+    def test_the_exit_status_and_the_reason_say_how_lookout_ended(self):
+        cases = [  # exit code, stop asked for: status, reason
+            (1, True, 0, ""), (1, False, 1, "stopped from elsewhere"), (0, True, 1, "crashed"),
+            (-9, False, 1, "killed by signal 9"), (255, False, 1, "ended from outside with"),
+            (0xC000013A, False, 1, "Ctrl+Break")]
+        for code, asked, status, reason in cases:
+            lookout = SimpleNamespace(exit_code=code, killed=False,
+                                      stop_requested_at=T if asked else None)
+            with contextlib.redirect_stderr(io.StringIO()) as said:
+                self.assertEqual(cli._outcome(lookout, None), status, code)
+            self.assertIn(reason, said.getvalue(), code)
+            self.assertNotIn("by itself", said.getvalue())
+
+    def test_the_readable_line_is_one_line_at_the_time_of_the_change(self):
+        record = AppRecord("C:\\new\\a.exe", "-", "two\nlines\r\x01", T, T + 3661.25)
+        with contextlib.redirect_stdout(io.StringIO()) as printed:
+            cli._print_readable(record)
+        local = time.strftime("%H:%M:%S", time.localtime(T + 3661))
+        self.assertEqual(printed.getvalue(),
+                         local + ".750 [app ] C:\\new\\a.exe | - | two\\nlines\\r\\x01\n")
 
 
 if __name__ == "__main__":

@@ -22,7 +22,8 @@ def rows(db_path):
     try:
         with closing(sqlite3.connect(db_path, timeout=DEADLINE)) as db:
             return db.execute("SELECT kind, application, description, title, address,"
-                              " site_host, started, ended FROM intervals ORDER BY id").fetchall()
+                              " site_host, started, ended, last_seen FROM intervals"
+                              " ORDER BY id").fetchall()
     except sqlite3.OperationalError:  # not created yet
         return []
 
@@ -56,39 +57,57 @@ class Timeline(unittest.TestCase):
                                        "https://example.org/?p=S5", "example.org")),
         }
 
-    def test_intervals_follow_the_switches_and_the_report_sums_them(self):
+    def test_a_stalled_writer_keeps_the_times_of_the_switches_and_a_killed_one_counts_to_its_end(self):
         windows = self.stage()
         folder = tempfile.mkdtemp(prefix="lookout-timeline-")
         self.addCleanup(shutil.rmtree, folder, True)
         db_path = os.path.join(folder, "timeline.db")
         windows["writer"][0].command("show", windows["writer"][1])
-        switched, seen = [time.time()], []  # per switch: just before it, when its row came
+        switched = [time.time()]  # just before each switch
         cli = start_cli("record", "--db", db_path)
         self.addCleanup(end_process, cli)
+        wait_for(lambda: len(rows(db_path)) == 1, "the first interval")
+        with open("/proc/%d/task/%d/children" % (cli.pid, cli.pid)) as children:
+            lookout_pid = int(children.read().split()[0])
+        second = start_cli("record", "--db", db_path)
+        self.assertEqual(second.wait(DEADLINE), 1)
+        self.assertIn(b"another recording writes to", second.communicate()[1])
+
+        # The writer stalls (a busy parent, a debugger's pause) while the windows change: the
+        # records come all at once when it goes on, and keep the times of the switches.
+        os.kill(cli.pid, signal.SIGSTOP)
         for index, (name, hold) in enumerate(SWITCHES):
             if index > 0:
                 switched.append(time.time())
                 windows[name][0].command("show", windows[name][1])
-            wait_for(lambda: len(rows(db_path)) > index, "interval %d" % index)
-            seen.append(time.time())
-            time.sleep(hold)  # how long a window stays in front is what is recorded
-        stopped = time.time()
-        cli.send_signal(signal.SIGINT)
-        self.assertEqual(cli.wait(DEADLINE), 0, cli.stderr.read())
+            time.sleep(hold)
+        os.kill(cli.pid, signal.SIGCONT)
+        wait_for(lambda: len(rows(db_path)) == len(SWITCHES), "every interval")
+        caught_up = time.time()
+        wait_for(lambda: rows(db_path)[-1][8] >= caught_up, "the open interval's last look")
+        # Killed outright: the last interval stays open, and Lookout stops as its input ends.
+        cli.kill()
+        cli.wait(DEADLINE)
+        wait_for(lambda: not os.path.exists("/proc/%d" % lookout_pid), "Lookout's end")
+
         intervals = rows(db_path)
         self.assertEqual([row[:6] for row in intervals], [windows[n][2] for n, _ in SWITCHES])
-        ends = [row[6] for row in intervals[1:]] + [time.time()]
-        for index, (_, _, _, _, _, _, start, end) in enumerate(intervals):
-            self.assertTrue(switched[index] <= start <= seen[index], index)
-            self.assertTrue(end == ends[index] if index + 1 < len(SWITCHES) else
-                            stopped <= end <= ends[-1], index)
-            self.assertGreaterEqual(end - start, SWITCHES[index][1])
+        switched.append(caught_up)
+        for index, (*_, start, end, last_seen) in enumerate(intervals):
+            # Times are cut to the millisecond; the poll saw each switch before the next one.
+            self.assertTrue(switched[index] - 0.001 <= start < switched[index + 1], index)
+            if index + 1 < len(intervals):
+                self.assertEqual(end, intervals[index + 1][6])
+                self.assertGreaterEqual(end - start, SWITCHES[index][1] - 0.1)
+        self.assertIsNone(intervals[-1][7])
+        self.assertGreaterEqual(intervals[-1][8], caught_up)
 
         report = subprocess.run([sys.executable, "-m", "lookout_stream", "report", "--db",
                                  db_path], capture_output=True, text=True, timeout=DEADLINE,
                                 env=dict(os.environ, PYTHONPATH=PACKAGE_DIR))
         totals = (defaultdict(float), defaultdict(float))
-        for _, application, _, _, _, host, start, end in intervals:
+        for _, application, _, _, _, host, start, end, last_seen in intervals:
+            end = last_seen if end is None else end
             totals[0][application] += end - start
             totals[1][host] += end - start if host else 0
         expected = []
