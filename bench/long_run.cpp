@@ -94,18 +94,18 @@ public:
             site(browsers, browsers.create("OperaWindowClass", "Opera " + std::to_string(i)),
                  "Opera by DDE", "http://opera.example/", "Opera reply");
 
-        auto& firefox =
-            add(std::make_unique<e2e::TestWindows>(
-                "msaa_server.exe", std::vector<std::string>{"/address", "http://firefox.example/"}));
+        auto& firefox = add(std::make_unique<e2e::TreePlayer>(
+            "firefox_good.json", "firefox.exe",
+            std::vector<std::pair<std::string, std::string>>{
+                {"http://good.test/", "http://firefox.example/"}}));
         site(firefox, firefox.create("MozillaWindowClass", "Firefox page"),
              "Firefox-like, tree", "http://firefox.example/", "Firefox page", kFirefoxWeight);
         // No address in its tree, nor a combo box in a toolbar that would make it a current
-        // Firefox's (the stand-in's Chromium-like shape): the address comes from the FireFox DDE
-        // server instead.
+        // Firefox's (a Chromium tree, played as firefox.exe): the address comes from the FireFox
+        // DDE server instead.
         firefoxServer_ = std::make_unique<bench::DdeServerProcess>(
             "--url http://firefox-dde.example/ --title \"Firefox reply\"");
-        auto& noAddress = add(std::make_unique<e2e::TestWindows>(
-            "msaa_server.exe", std::vector<std::string>{"/tree", "chromium"}));
+        auto& noAddress = add(std::make_unique<e2e::TreePlayer>("chromium.json", "firefox.exe"));
         site(noAddress, noAddress.create("MozillaUIWindowClass", "Firefox without address"),
              "Firefox-like, DDE", "http://firefox-dde.example/", "Firefox reply", kFirefoxWeight);
 

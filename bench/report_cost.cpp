@@ -23,7 +23,7 @@
 #include "common/stats.h"
 #include "dde/dde_dispatch.h"
 #include "e2e/driver.h"
-#include "firefox_tree.h"
+#include "tree_file.h"
 #include "util/record_sink.h"
 #include "winfo/module_info.h"
 #include "winfo/version_info.h"
@@ -138,16 +138,15 @@ Expected siteAt(const std::string& url) {
     };
 }
 
-// Today's browsers: a 150-object tree served by another process, a copy of firefox_like.exe
-// under the browser's executable name. A first report is one of a window not reported before (a
+// Today's browsers: a 150-object tree served by another process, the tree player under the
+// browser's executable name. A first report is one of a window not reported before (a
 // new window each time, so nothing is kept for it), a repeat report one of the window reported
 // just before. The stand-in counts the calls made on its tree; each row notes the calls of its
 // last report.
 struct TodayBrowser {
     std::string label;
     std::string figure;
-    std::string executable;
-    std::string tree;
+    std::string tree;  // a file of tests/trees
     std::string frameClass;
     std::string address;
     std::size_t firstCallsTarget = 0;  // judged when set
@@ -159,9 +158,7 @@ std::size_t treeCalls(e2e::TestWindows& browser) {
 
 std::vector<Measured> measureToday(ReportBench& bench, const TodayBrowser& browser, int firsts,
                                    int repeats, std::size_t calls[2]) {
-    const std::string exe = e2e::freshTempDir("bench") + "\\" + browser.executable;
-    e2e::copyFileOrThrow(e2e::binPath("firefox_like.exe"), exe);
-    e2e::TestWindows process(exe, {"/tree", browser.tree, "/address", browser.address});
+    e2e::TreePlayer process(browser.tree);
     Measured first{browser.label + ", first report", browser.figure + "_first", {}, 0,
                    kFirstTodayTargetMs};
     for (int index = 0; index < firsts; ++index) {
@@ -322,22 +319,27 @@ int run(const bench::Options& options) {
     // Firefox-like: the walk of a 50-object tree served by another process, and the same walk
     // on the same tree in this process, where it costs no marshalling, counting its calls.
     const std::string firefoxAddress = "http://firefox.example/page";
-    e2e::TestWindows firefox("firefox_like.exe", {"/address", firefoxAddress});
+    e2e::TreePlayer firefox("bench_firefox.json");
     HWND firefoxWindow = firefox.create("MozillaWindowClass", "Firefox page");
     addresses.push_back(bench.repeat("Firefox-like, 50-object tree", "browser_firefox",
                                      firefoxWindow, firefoxReports, siteAt(firefoxAddress)));
-    std::vector<std::string> treeCalls;
-    bench::FirefoxTree localTree =
-        bench::buildFirefoxTree(L"http://firefox.example/page", &treeCalls);
+    msaa_test::CallCounts treeCalls;
+    msaa_test::TreeFile localTree(e2e::binPath("trees\\bench_firefox.json"), &treeCalls);
+    msaa_test::Node window("window");  // as the tree player's window object holds the tree
+    msaa_test::Node titleBar("titlebar");
+    window.role(ROLE_SYSTEM_WINDOW).countInto(&treeCalls, "window");
+    window.addById(titleBar.role(ROLE_SYSTEM_TITLEBAR).countInto(&treeCalls, "window/1"))
+        .add(localTree.root())
+        .addSimple();
     std::size_t callsPerWalk = 0;
     Measured local{"  the same walk in-process", "", {}, 0};
     for (int index = 0; index < kWarmupReports + reports; ++index) {
-        treeCalls.clear();
+        const long before = treeCalls.total;
         std::string address;
         double start = bench::nowMs();
-        walkFirefoxTree(localTree.window, false, address);
+        walkFirefoxTree(&window, false, address);
         double elapsed = bench::nowMs() - start;
-        callsPerWalk = treeCalls.size();
+        callsPerWalk = static_cast<std::size_t>(treeCalls.total - before);
         if (index < kWarmupReports) continue;
         local.samples.push_back(elapsed);
         local.wrong += address != firefoxAddress;
@@ -346,14 +348,16 @@ int run(const bench::Options& options) {
 
     // Today's browsers, whose readers keep the address element found for the next report.
     const TodayBrowser today[] = {
-        {"Chromium today", "browser_chromium_today", "chrome.exe",
-         "chromium", "Chrome_WidgetWin_1", "example.org/today"},
-        {"Firefox today (no DDE)", "browser_firefox_today", "firefox.exe",
-         "firefox-today", "MozillaWindowClass", "https://example.org/today"},
-        {"Chromium, 100 tabs, 40 bookmarks", "browser_chromium_100tabs", "chrome.exe",
-         "chromium-tabs", "Chrome_WidgetWin_1", "example.org/tabs", kChromiumTabsCallsTarget},
-        {"Firefox 2026, 100 tabs, 40 bookmarks", "browser_firefox_100tabs", "firefox.exe",
-         "firefox-tabs", "MozillaWindowClass", "example.org/tabs", kFirefoxTabsCallsTarget},
+        {"Chromium today", "browser_chromium_today", "bench_chromium_today.json",
+         "Chrome_WidgetWin_1", "example.org/today"},
+        {"Firefox today (no DDE)", "browser_firefox_today", "bench_firefox_today.json",
+         "MozillaWindowClass", "https://example.org/today"},
+        {"Chromium, 100 tabs, 40 bookmarks", "browser_chromium_100tabs",
+         "bench_chromium_tabs.json", "Chrome_WidgetWin_1", "example.org/tabs",
+         kChromiumTabsCallsTarget},
+        {"Firefox 2026, 100 tabs, 40 bookmarks", "browser_firefox_100tabs",
+         "bench_firefox_tabs.json", "MozillaWindowClass", "example.org/tabs",
+         kFirefoxTabsCallsTarget},
     };
     std::vector<Measured> todayRows;
     std::vector<std::string> todayNotes;

@@ -1,5 +1,6 @@
 #include "e2e/driver.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <nlohmann/json.hpp>
@@ -61,6 +62,16 @@ std::string narrow(const std::wstring& text) {
     return bytes;
 }
 
+std::string utf8FromAnsi(const std::string& text) {
+    const std::wstring wide = widen(text);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], length,
+                        nullptr, nullptr);
+    return bytes;
+}
+
 std::string toHex(const std::string& text) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;
@@ -117,14 +128,37 @@ std::string binDir() {
 
 std::string binPath(const std::string& fileName) { return binDir() + "\\" + fileName; }
 
+namespace {
+
+// The folders freshTempDir made, removed when the program ends.
+struct MadeFolders {
+    std::mutex mutex;
+    std::vector<std::string> folders;
+    ~MadeFolders() {
+        for (const std::string& folder : folders) removeFolder(folder, 1000);
+    }
+};
+
+MadeFolders& madeFolders() {
+    static MadeFolders made;
+    return made;
+}
+
+}  // namespace
+
 std::string freshTempDir(const std::string& tag) {
     static int counter = 0;
+    MadeFolders& made = madeFolders();  // made first, so that it is destroyed last
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     for (;;) {
         std::string dir = std::string(temp) + "lookout-" + tag + "-" +
                           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-        if (CreateDirectoryA(dir.c_str(), nullptr)) return dir;
+        if (CreateDirectoryA(dir.c_str(), nullptr)) {
+            std::lock_guard<std::mutex> lock(made.mutex);
+            made.folders.push_back(dir);
+            return dir;
+        }
         if (GetLastError() != ERROR_ALREADY_EXISTS) fail("cannot create " + dir);
     }
 }
@@ -522,60 +556,46 @@ long TreeCounts::on(const std::string& path, const std::string& method) const {
     return sum;
 }
 
-bool removeFolder(const std::string& folder) {
-    auto removeAll = [](const std::string& dir, auto& self) -> bool {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &entry);
-        bool clean = true;
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string path = dir + "\\" + name;
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    clean = self(path, self) && clean;
-                } else {
-                    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                    clean = DeleteFileA(path.c_str()) && clean;
-                }
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
-        return RemoveDirectoryA(dir.c_str()) && clean;
-    };
-    return waitFor([&] { return removeAll(folder, removeAll) || !fileExists(folder); }, 5000);
+bool removeFolder(const std::string& folder, DWORD waitMs) {
+    const std::string from = folder + '\0';  // a list of paths, ended by an empty one
+    return waitFor([&] {
+        SHFILEOPSTRUCTA operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        SHFileOperationA(&operation);
+        return !fileExists(folder);
+    }, waitMs);
 }
 
-TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable) {
+TreePlayerFiles::TreePlayerFiles(const std::string& treeFile, const std::string& executable,
+                                 const std::vector<std::pair<std::string, std::string>>& texts) {
     const std::string source =
         treeFile.find('\\') == std::string::npos ? binPath("trees\\" + treeFile) : treeFile;
-    nlohmann::json tree;
-    try {
-        tree = nlohmann::json::parse(readFile(source));
-    } catch (const nlohmann::json::exception& error) {
-        throw std::runtime_error(source + ": " + error.what());
+    std::string content = readFile(source);
+    for (const auto& [from, to] : texts) {
+        // As the texts stand in JSON, without their quotes.
+        const std::string was = nlohmann::json(from).dump(), is = nlohmann::json(to).dump();
+        const std::string inner = was.substr(1, was.size() - 2), by = is.substr(1, is.size() - 2);
+        for (std::size_t at = content.find(inner); at != std::string::npos;
+             at = content.find(inner, at + by.size()))
+            content.replace(at, inner.size(), by);
     }
-    const nlohmann::json window = tree.value("window", nlohmann::json::object());
-    windowClass = window.value("class", std::string());
-    windowTitle = window.value("title", std::string());
-    std::string exeName = executable.empty() ? window.value("executable", std::string()) : executable;
-    if (exeName.empty()) exeName = "tree_player.exe";
+    const nlohmann::json window = nlohmann::json::parse(content).value("window", nlohmann::json{});
     playerFolder = freshTempDir("tree");
-    playerExe = playerFolder + "\\" + exeName;
+    playerExe = playerFolder + "\\" +
+                (executable.empty() ? window.value("executable", "tree_player.exe") : executable);
     playerTree = playerFolder + "\\" + source.substr(source.find_last_of('\\') + 1);
-    try {
-        copyFileOrThrow(binPath("tree_player.exe"), playerExe);
-        copyFileOrThrow(source, playerTree);
-    } catch (...) {
-        removeFolder(playerFolder);
-        throw;
-    }
+    copyFileOrThrow(binPath("tree_player.exe"), playerExe);
+    writeFileOrThrow(playerTree, content);
 }
 
+// Removed at once, as a test may start many players.
 TreePlayerFiles::~TreePlayerFiles() { removeFolder(playerFolder); }
 
-TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable)
-    : TreePlayerFiles(treeFile, executable),
+TreePlayer::TreePlayer(const std::string& treeFile, const std::string& executable,
+                       const std::vector<std::pair<std::string, std::string>>& texts)
+    : TreePlayerFiles(treeFile, executable, texts),
       TestWindows(playerExe, {"/tree", quote(playerTree)}) {}
 
 HWND TreePlayer::window() {
@@ -601,11 +621,8 @@ TreeCounts TreePlayer::counts() {
     const std::string answer = command("counts");
     if (answer.rfind("counts ", 0) != 0) throw std::runtime_error("counts: " + answer);
     const nlohmann::json parsed = nlohmann::json::parse(answer.substr(7));
-    TreeCounts counts;
-    counts.total = parsed.at("total").get<long>();
-    for (const auto& [path, methods] : parsed.at("objects").items())
-        for (const auto& [method, n] : methods.items()) counts.objects[path][method] = n.get<long>();
-    return counts;
+    return {parsed.at("total").get<long>(),
+            parsed.at("objects").get<std::map<std::string, std::map<std::string, long>>>()};
 }
 
 void TreePlayer::replaceTree(const std::string& json) {

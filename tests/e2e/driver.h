@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -21,7 +22,9 @@ constexpr DWORD kDefaultDeadlineMs = 10000;
 // The folder that holds the test executables, Lookout.exe and the test window programs.
 std::string binDir();
 std::string binPath(const std::string& fileName);
-// A new empty folder under %TEMP% for one test.
+// A new empty folder under %TEMP% for one test. It is removed with everything in it when the
+// test program ends, whether its tests passed or not (scripts/test removes what a program that
+// was killed left).
 std::string freshTempDir(const std::string& tag);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
@@ -38,6 +41,8 @@ std::string siteRecord(const std::string& url, const std::string& title, const s
 // Text of the ANSI code page as UTF-16, and back (characters the code page lacks become "?").
 std::wstring widen(const std::string& text);
 std::string narrow(const std::wstring& text);
+// Text of the ANSI code page as UTF-8.
+std::string utf8FromAnsi(const std::string& text);
 
 // The text as lower-case hex, two digits a byte (how test programs take arbitrary bytes).
 std::string toHex(const std::string& text);
@@ -145,7 +150,7 @@ public:
     // A copy at a path that the ANSI code page cannot show or that is too long for it; exePath()
     // is then that path in the ANSI code page.
     explicit TestWindows(const std::wstring& exePath);
-    ~TestWindows();
+    virtual ~TestWindows();
 
     DWORD pid() const { return pid_; }
     const std::string& exePath() const { return exePath_; }
@@ -194,25 +199,27 @@ struct TreeCounts {
 // The folder of one tree player: a copy of tree_player.exe named as the tree file's
 // window.executable says and a copy of the tree file, removed with the object.
 struct TreePlayerFiles {
-    TreePlayerFiles(const std::string& treeFile, const std::string& executable);
+    TreePlayerFiles(const std::string& treeFile, const std::string& executable,
+                    const std::vector<std::pair<std::string, std::string>>& texts);
     ~TreePlayerFiles();
-    std::string playerFolder, playerExe, playerTree, windowClass, windowTitle;
+    std::string playerFolder, playerExe, playerTree;
 };
 
 // The tree player (tests/programs/tree_player.cpp) serving a tree file, run as the browser the
 // file names. `treeFile` is a file of tests/trees ("chrome_2025.json") or a full path; the file
 // is copied, so the test may rewrite the copy. `executable` runs it under another file name
-// than the tree's window.executable (for example an Electron application's).
+// than the tree's window.executable (for example an Electron application's). `texts` replace
+// texts of the file's copy: each pair's first text, wherever it stands, by its second (UTF-8).
 class TreePlayer : private TreePlayerFiles, public TestWindows {
 public:
-    explicit TreePlayer(const std::string& treeFile, const std::string& executable = {});
+    explicit TreePlayer(const std::string& treeFile, const std::string& executable = {},
+                        const std::vector<std::pair<std::string, std::string>>& texts = {});
 
     // The window of the file's class and title, created on the first call; newWindow() makes
     // another one.
     HWND window();
     HWND newWindow();
     const std::string& treePath() const { return playerTree; }
-    const std::string& title() const { return windowTitle; }  // UTF-8
 
     // The calls made on the tree so far.
     long calls();
@@ -225,9 +232,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// Removes a folder and everything in it, waiting a little for files still in use (the
+// Removes a folder and everything in it, waiting up to `waitMs` for files still in use (the
 // executable of a process that has just ended). False when something is left.
-bool removeFolder(const std::string& folder);
+bool removeFolder(const std::string& folder, DWORD waitMs = 5000);
 
 // Delivers Ctrl+C to a process the way the console would: under Wine, SIGINT to the process
 // whose command line holds `token`.

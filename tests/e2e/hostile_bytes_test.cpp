@@ -82,7 +82,8 @@ TEST(HostileBytes, OmniboxAndAddressEditTexts) {
 // An accessibility tree's address is read whole, however long it is.
 TEST(HostileBytes, AnAccessibilityAddressOfEveryByteIsReadWhole) {
     const std::string address = everyByte(12000, 33);
-    e2e::TestWindows browser("hostile_msaa.exe", {"/address", e2e::toHex(address)});
+    e2e::TreePlayer browser("firefox_good.json", "",
+                            {{"http://good.test/", e2e::utf8FromAnsi(address)}});
     HWND window = browser.create("MozillaWindowClass", everyByte(kTextLimit, 90));
     browser.show(window);
     e2e::Lookout lookout;

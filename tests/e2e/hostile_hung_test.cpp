@@ -100,8 +100,7 @@ TEST_F(HungFixture, AnAddressEditThatDoesNotAnswerGivesAnEmptyAddress) {
 // The window hands out its accessible object, and its thread then stops inside a call of the
 // walk for good: the walk is given up, and without a DDE server the window is an application.
 TEST_F(HungFixture, AnAccessibilityServerThatStopsInTheMiddleOfAWalk) {
-    e2e::TestWindows browser("hostile_msaa.exe",
-                             {"/stall-in-walk", "/address", e2e::toHex("http://stalled.test/")});
+    e2e::TreePlayer browser("firefox_stalled_walk.json");
     HWND window = browser.create("MozillaWindowClass", "Stalled walk");
     startLookout({"/debuglog"});
     const std::string stalled = appRecord(browser.exePath(), "-", "Stalled walk");
@@ -136,7 +135,7 @@ TEST_F(HungFixture, AnAccessibilityServerThatStopsInTheMiddleOfAWalk) {
                 reported, again);
 
     // Another browser's tree is still walked while the stalled walk waits.
-    e2e::TestWindows good("msaa_server.exe", {"/address", "http://good.test/"});
+    e2e::TreePlayer good("firefox_good.json");
     HWND goodWindow = good.create("MozillaWindowClass", "Good browser");
     good.show(goodWindow);
     ASSERT_GE(nextRecordAfter(GetTickCount64(), 20000), 0);

@@ -30,7 +30,7 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 TEST(HostileTree, AForgedObjectReplyFaultsOnlyTheWalkAndLeavesAFewDumps) {
     e2e::TestWindows others("testwin_ver.exe");
     HWND between = others.create("LookoutForgedBetween", "Between");
-    e2e::TestWindows forger("hostile_msaa.exe", {"/forge-reply"});
+    e2e::TreePlayer forger("firefox_forged.json");
     HWND forged = forger.create("MozillaWindowClass", "Forged reply");
     others.show(between);
     e2e::Lookout lookout({"/debuglog"});
@@ -62,14 +62,8 @@ TEST(HostileTree, AForgedObjectReplyFaultsOnlyTheWalkAndLeavesAFewDumps) {
     for (const std::string& name : dumps) DeleteFileA((e2e::dumpsFolder() + "\\" + name).c_str());
 }
 
-// The number of calls the stand-in's tree has answered so far.
-unsigned long callsOn(e2e::TestWindows& server) {
-    const std::string answer = server.command("calls");
-    return answer.rfind("calls ", 0) == 0 ? std::strtoul(answer.c_str() + 6, nullptr, 10) : 0;
-}
-
 TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
-    e2e::TestWindows good("msaa_server.exe", {"/address", "http://good.test/"});
+    e2e::TreePlayer good("firefox_good.json");
     HWND goodWindow = good.create("MozillaWindowClass", "Good browser");
     good.show(goodWindow);
     e2e::Lookout lookout({"/debuglog"});
@@ -79,7 +73,7 @@ TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
 
     std::size_t records = 1;
     for (const std::string shape : {"endless", "self"}) {
-        e2e::TestWindows server("hostile_msaa.exe", {"/tree", shape});
+        e2e::TreePlayer server(shape == "self" ? "endless.json" : "endless_children.json");
         HWND window = server.create("MozillaWindowClass", "Tree " + shape);
         server.show(window);
         ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << shape;
@@ -88,10 +82,10 @@ TEST(HostileTree, TreesThatNeverEndStopBeingCalledAndLeaveOtherBrowsersWalked) {
         // window's object came. The pause is what is tested: a walk left to call on would show
         // in it.
         Sleep(kWalkBoundMs);
-        const unsigned long calls = callsOn(server);
-        EXPECT_GT(calls, 0u) << shape;
+        const long calls = server.calls();
+        EXPECT_GT(calls, 0) << shape;
         Sleep(1000);
-        EXPECT_EQ(callsOn(server), calls) << shape << ": the walk still calls the tree";
+        EXPECT_EQ(server.calls(), calls) << shape << ": the walk still calls the tree";
 
         good.show(goodWindow);
         ASSERT_TRUE(lookout.waitForRecords(++records, kRecordDeadlineMs)) << shape;

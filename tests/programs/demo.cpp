@@ -217,6 +217,16 @@ public:
         return *slot;
     }
 
+    // The tree player serving a tree file of tests/trees as a browser, started on first use of
+    // `key`, with texts of the file replaced (e2e::TreePlayer).
+    e2e::TestWindows& player(const std::string& key, const std::string& treeFile,
+                             const std::string& executable,
+                             const std::vector<std::pair<std::string, std::string>>& texts) {
+        std::unique_ptr<e2e::TestWindows>& slot = processes_[key];
+        if (!slot) slot = std::make_unique<e2e::TreePlayer>(treeFile, executable, texts);
+        return *slot;
+    }
+
     // A browser's DDE server, up from now until the demo ends.
     void serveDde(const std::string& switches) {
         ddeServers_.push_back(std::make_unique<demo::DdeServer>(switches));
@@ -301,7 +311,7 @@ std::vector<Step> buildScript(Stage& stage) {
     const std::string firefoxTitle = "Example Domain - Mozilla Firefox";
     const std::string firefoxAddress = "https://www.example.org/";
     e2e::TestWindows& firefox =
-        stage.process("msaa_server.exe", {"/address", "\"" + firefoxAddress + "\""});
+        stage.player("firefox", "firefox_good.json", "", {{"http://good.test/", firefoxAddress}});
     HWND firefoxWindow = firefox.create("MozillaWindowClass", firefoxTitle);
 
     // A Firefox-like window without an accessible address: the browser is asked over DDE, and
@@ -311,33 +321,26 @@ std::vector<Step> buildScript(Stage& stage) {
     HWND opera = plain.create("OperaWindowClass", "Opera window");
     stage.serveDde("--app Opera --url http://opera.example/ --title \"Opera page (from DDE)\"");
 
-    // Today's browsers: copies of the browser stand-in under their executable names. The
+    // Today's browsers: the tree player under their executable names. The
     // Chromium-family ones show the address without "https://", as those browsers do.
-    const std::string todayFolder = e2e::freshTempDir("demo");
-    auto browserCopy = [&todayFolder](const std::string& fileName) {
-        const std::string path = todayFolder + "\\" + fileName;
-        e2e::copyFileOrThrow(e2e::binPath("msaa_server.exe"), path);
-        return path;
-    };
     const std::string chromeTodayTitle = "News - Google Chrome";
-    e2e::TestWindows& chromeToday = stage.process(
-        browserCopy("chrome.exe"), {"/tree", "chromium", "/address", "example.com/news"});
+    e2e::TestWindows& chromeToday =
+        stage.player("chrome", "chromium.json", "", {{"x.org/?$1", "example.com/news"}});
     HWND chromeTodayWindow = chromeToday.create("Chrome_WidgetWin_1", chromeTodayTitle);
     const std::string edgeTitle = "Nachrichten - Microsoft Edge";
-    e2e::TestWindows& edge = stage.process(
-        browserCopy("msedge.exe"), {"/tree", "chromium", "/address", "beispiel.de/nachrichten",
-                                    "/name", "\"Adress- und Suchleiste\"", "/shortcut", "Strg+L"});
+    e2e::TestWindows& edge = stage.player("edge", "chromium_german.json", "",
+                                          {{"beispiel.de", "beispiel.de/nachrichten"}});
     HWND edgeWindow = edge.create("Chrome_WidgetWin_1", edgeTitle);
     const std::string codeTitle = "main.cpp - Visual Studio Code";
-    e2e::TestWindows& code = stage.process(browserCopy("Code.exe"),
-                                           {"/tree", "chromium", "/address", "example.com"});
+    e2e::TestWindows& code =
+        stage.player("code", "chromium.json", "Code.exe", {{"x.org/?$1", "example.com"}});
     HWND codeWindow = code.create("Chrome_WidgetWin_1", codeTitle);
     // Current Firefox answers no DDE query; the stand-in's DDE servers are ended first, or the
     // FireFox one would answer for this window too.
     const std::string firefoxTodayTitle = "Today - Mozilla Firefox";
     const std::string firefoxTodayAddress = "https://www.example.org/today";
-    e2e::TestWindows& firefoxToday = stage.process(
-        browserCopy("firefox.exe"), {"/tree", "firefox-today", "/address", firefoxTodayAddress});
+    e2e::TestWindows& firefoxToday = stage.player("firefox-today", "firefox_today.json", "",
+                                                  {{"http://x.org/", firefoxTodayAddress}});
     HWND firefoxTodayWindow = firefoxToday.create("MozillaWindowClass", firefoxTodayTitle);
 
     // A Java application: javaw.exe is named after the command in its performance data.

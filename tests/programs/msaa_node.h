@@ -35,7 +35,6 @@ struct Props {
     std::optional<std::wstring> roleText;  // a role given as a string instead of a number
     std::optional<std::wstring> name, value, shortcut;  // none: S_FALSE and no string
     std::optional<LONG> state;  // none: not offered
-    std::optional<RECT> location;  // left, top, width, height; none: not offered
 };
 
 // How an object misbehaves.
@@ -98,7 +97,6 @@ public:
 
     LONG references() const { return references_; }
     const std::string& label() const { return label_; }
-    const std::string& path() const { return path_; }
 
     // --- IUnknown ------------------------------------------------------------------------
     STDMETHODIMP QueryInterface(REFIID iid, void** object) noexcept override {
@@ -208,21 +206,6 @@ public:
         state->lVal = *props.state;
         return S_OK;
     }
-    STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
-                             VARIANT id) noexcept override {
-        if (!left || !top || !width || !height) return E_POINTER;
-        *left = *top = *width = *height = 0;
-        Node* self = answering(id);
-        if (!self) return E_INVALIDARG;
-        if (HRESULT failure = enter("accLocation")) return failure;
-        const Props& props = self->current();
-        if (!props.location) return E_NOTIMPL;
-        *left = props.location->left;
-        *top = props.location->top;
-        *width = props.location->right;
-        *height = props.location->bottom;
-        return S_OK;
-    }
 
     // --- IAccessible: not offered, but counted: a test sees any call made on them -----------
     STDMETHODIMP get_accParent(IDispatch** out) noexcept override { return none("get_accParent", out); }
@@ -233,6 +216,7 @@ public:
     STDMETHODIMP get_accSelection(VARIANT* id) noexcept override { return refuse("get_accSelection", id); }
     STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* out) noexcept override { return none("get_accDefaultAction", out); }
     STDMETHODIMP accSelect(LONG, VARIANT) noexcept override { return refuse("accSelect"); }
+    STDMETHODIMP accLocation(LONG*, LONG*, LONG*, LONG*, VARIANT) noexcept override { return refuse("accLocation"); }
     STDMETHODIMP accNavigate(LONG, VARIANT, VARIANT* end) noexcept override { return refuse("accNavigate", end); }
     STDMETHODIMP accHitTest(LONG, LONG, VARIANT* id) noexcept override { return refuse("accHitTest", id); }
     STDMETHODIMP accDoDefaultAction(VARIANT) noexcept override { return refuse("accDoDefaultAction"); }

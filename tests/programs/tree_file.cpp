@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -14,7 +15,7 @@ using nlohmann::json;
 const std::set<std::string>& methodNames() {
     static const std::set<std::string> names = {
         "QueryInterface", "get_accChildCount", "get_accChild", "get_accRole", "get_accName",
-        "get_accValue", "get_accKeyboardShortcut", "get_accState", "accLocation", "Next",
+        "get_accValue", "get_accKeyboardShortcut", "get_accState", "Next",
         "Skip", "Reset"};
     return names;
 }
@@ -54,12 +55,6 @@ Props propsOf(const json& node, const std::string& path, Props props) {
                               std::pair{"shortcut", &Props::shortcut}})
         if (node.contains(key)) props.*field = textOf(node, key, path);
     if (node.contains("state")) props.state = node["state"].get<LONG>();
-    if (node.contains("location")) {
-        const json& box = node["location"];
-        if (!box.is_array() || box.size() != 4) bad(path, "location is not [x, y, w, h]");
-        props.location = RECT{box[0].get<LONG>(), box[1].get<LONG>(), box[2].get<LONG>(),
-                              box[3].get<LONG>()};
-    }
     return props;
 }
 
@@ -106,85 +101,66 @@ FILETIME lastWrite(const std::string& path) {
 }
 
 json readJson(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + path);
-    std::string content;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        content.append(buffer, read);
-    CloseHandle(file);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
     try {
-        return json::parse(content);
+        return json::parse(in);
     } catch (const json::exception& error) {
         throw std::runtime_error(path + ": " + error.what());
     }
 }
 
-// Builds the objects of one load, taking over those of the load before where they stay.
-class Builder {
-public:
-    Builder(std::map<std::string, std::pair<Node*, std::string>>& before, CallCounts* counts,
-            HANDLE quitting)
-        : before_(before), counts_(counts), quitting_(quitting) {}
-
-    Node& build(const json& node, const std::string& path) {
-        if (!node.is_object()) bad(path, "not an object");
-        const std::string key = node.value("object", std::string());
-        Node* target = nullptr;
-        auto old = before_.find(path);
-        if (old != before_.end() && old->second.second == key) {
-            target = old->second.first;
-            before_.erase(old);
-            target->clearChildren();
-        } else {
-            target = new Node(path.empty() ? "root" : path);
-        }
-        placed[path] = {target, key};
-        Props props = propsOf(node, path, Props{std::nullopt, {}, {}, {}, {}, 0, {}});
-        target->props(props).misbehave(misbehaviourOf(node, path, props))
-            .countInto(counts_, path, quitting_);
-        int position = 0;
-        if (node.contains("children")) {
-            for (const json& entry : node["children"]) {
-                const int repeat = entry.value("repeat", 1);
-                for (int n = 1; n <= repeat; ++n) {
-                    const std::string childPath =
-                        (path.empty() ? "" : path + "/") + std::to_string(++position);
-                    if (entry.value("self", false)) {
-                        target->add(*target);
-                        continue;
-                    }
-                    json copy = entry;
-                    if (entry.contains("repeat")) number(copy, n);
-                    Node& child = build(copy, childPath);
-                    if (entry.value("simple", false))
-                        target->addSimple(&child);
-                    else if (entry.value("childId", false))
-                        target->addById(child);
-                    else
-                        target->add(child);
-                }
-            }
-        }
-        if (node.contains("childCount")) target->reportChildCount(node["childCount"].get<LONG>());
-        return *target;
-    }
-
-    std::map<std::string, std::pair<Node*, std::string>> placed;
-
-private:
-    std::map<std::string, std::pair<Node*, std::string>>& before_;
-    CallCounts* counts_;
-    HANDLE quitting_;
+// One load: the objects of the load before, those it keeps are taken out; the objects placed.
+struct Load {
+    Placed& before;
+    CallCounts* counts;
+    HANDLE quitting;
+    Placed placed;
 };
+
+Node& build(Load& load, const json& node, const std::string& path) {
+    if (!node.is_object()) bad(path, "not an object");
+    const std::string key = node.value("object", std::string());
+    Node* target = nullptr;
+    auto old = load.before.find(path);
+    if (old != load.before.end() && old->second.second == key) {
+        target = &old->second.first->clearChildren();
+        load.before.erase(old);
+    } else {
+        target = new Node(path.empty() ? "root" : path);
+    }
+    load.placed[path] = {target, key};
+    Props props = propsOf(node, path, Props{std::nullopt, {}, {}, {}, {}, 0});
+    target->props(props).misbehave(misbehaviourOf(node, path, props))
+        .countInto(load.counts, path, load.quitting);
+    int position = 0;
+    for (const json& entry : node.value("children", json::array())) {
+        for (int n = 1; n <= entry.value("repeat", 1); ++n) {
+            const std::string childPath = (path.empty() ? "" : path + "/") + std::to_string(++position);
+            if (entry.value("self", false)) {
+                target->add(*target);
+                continue;
+            }
+            json copy = entry;
+            if (entry.contains("repeat")) number(copy, n);
+            Node& child = build(load, copy, childPath);
+            if (entry.value("simple", false))
+                target->addSimple(&child);
+            else if (entry.value("childId", false))
+                target->addById(child);
+            else
+                target->add(child);
+        }
+    }
+    if (node.contains("childCount")) target->reportChildCount(node["childCount"].get<LONG>());
+    return *target;
+}
 
 }  // namespace
 
 TreeFile::TreeFile(std::string path, CallCounts* counts, HANDLE quitting)
     : path_(std::move(path)), counts_(counts), quitting_(quitting) {
-    load();
+    reload();
 }
 
 bool TreeFile::changed() const {
@@ -192,34 +168,18 @@ bool TreeFile::changed() const {
     return CompareFileTime(&written_, &now) != 0;
 }
 
-void TreeFile::reload() { load(); }
-
-void TreeFile::load() {
+void TreeFile::reload() {
     const FILETIME written = lastWrite(path_);
     const json file = readJson(path_);
     try {
         if (file.value("format", 0) != 1) throw std::runtime_error("not a tree file of format 1");
         const json& window = file.at("window");
-        {
-            // A trial build on objects of its own, so that a fault leaves the tree as it was.
-            std::map<std::string, std::pair<Node*, std::string>> none;
-            Builder trial(none, nullptr, nullptr);
-            try {
-                trial.build(file.at("root"), "");
-            } catch (...) {
-                for (auto& [where, entry] : trial.placed) delete entry.first;
-                throw;
-            }
-            for (auto& [where, entry] : trial.placed) delete entry.first;
-        }
-        std::map<std::string, std::pair<Node*, std::string>> before;
-        for (auto& [where, entry] : placed_) before[where] = {entry.node, entry.key};
-        Builder builder(before, counts_, quitting_);
-        Node& root = builder.build(file.at("root"), "");
+        Placed before = placed_;
+        Load load{before, counts_, quitting_, {}};
+        Node& root = build(load, file.at("root"), "");
         // Objects the new tree no longer holds answer as a destroyed element would.
         for (auto& [where, entry] : before) entry.first->gone();
-        placed_.clear();
-        for (auto& [where, entry] : builder.placed) placed_[where] = {entry.first, entry.second};
+        placed_ = std::move(load.placed);
         root_ = &root;
         window_.className = fromUtf8(window.value("class", std::string()));
         window_.title = fromUtf8(window.value("title", std::string()));

@@ -18,6 +18,9 @@ struct TreeWindow {
     std::string executable;  // file name, UTF-8
 };
 
+// The objects of a tree by their path, each with its "object" key.
+using Placed = std::map<std::string, std::pair<Node*, std::string>>;
+
 // A tree loaded from a file. Its objects are never freed: proxies in other processes may call
 // them at any time, also after a reload has replaced them.
 class TreeFile {
@@ -35,21 +38,18 @@ public:
     // Whether the window forges its answer to WM_GETOBJECT (see tree_player.cpp).
     bool forgesReply() const { return forgesReply_; }
 
+    // The objects of the tree, simple elements included (an object that is its own child once).
+    std::size_t objects() const { return placed_.size(); }
+
     // Whether the file was written since it was loaded.
     bool changed() const;
     // Reads the file again, as a navigation changes a browser's tree: an object at the same path
     // of child positions stays the same object with the new answers, unless the file gives it
     // another "object" key; objects no longer in the tree answer every call with E_FAIL. Throws
-    // like the constructor and then leaves the tree as it was.
+    // like the constructor; a file that is no JSON leaves the tree as it was.
     void reload();
 
 private:
-    struct Placed {
-        Node* node;
-        std::string key;
-    };
-    void load();
-
     std::string path_;
     CallCounts* counts_;
     HANDLE quitting_;
@@ -58,7 +58,7 @@ private:
     TreeWindow window_;
     bool stalls_ = false;
     bool forgesReply_ = false;
-    std::map<std::string, Placed> placed_;  // by path
+    Placed placed_;
 };
 
 }  // namespace msaa_test

@@ -1,21 +1,10 @@
 // The tree player: a stand-in for any browser. Its top-level windows serve the accessibility tree
-// of a tree file (tests/trees/README.md) to other processes through WM_GETOBJECT; tests run it as
-// a copy named as the file's "window.executable" says, so that Lookout takes it for that browser.
+// of a tree file to other processes through WM_GETOBJECT (OBJID_CLIENT: the file's root;
+// OBJID_WINDOW: a window object around it, as the system's own offers nothing under Wine).
 //
 //   tree_player.exe /tree <file>
 //
-// OBJID_CLIENT is answered with the file's root, OBJID_WINDOW with a window object around it
-// (title bar, the root, a scroll bar), because the system's own one offers nothing under Wine.
-// The file is read again before the next WM_GETOBJECT when it has been written since.
-// Commands, one a line on standard input, each answered with one line (window_commands.h):
-//   create <class> <hex title> -> "hwnd <n>"   show, hide, title, destroy, hang, quit
-//   window  -> "hwnd <n>": a window of the file's class and title
-//   calls   -> "calls <n>": the calls made on the tree so far
-//   counts  -> "counts <json>": {"total": n, "objects": {"<path>": {"<method>": n, ...}, ...}},
-//              objects by their path of child positions from 1 ("" the root, "1/3" the third
-//              child of the root's first); the window object is "window", its title bar "window/1"
-//   reload  -> "ok", or "error <reason>" with the tree left as it was
-// It prints "ready <pid>" first, or "error <reason>" and ends when the file cannot be loaded.
+// Its commands and the file format: tests/trees/README.md.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -42,17 +31,11 @@ Node* windowObject = nullptr;
 
 // The window object around the current root.
 void frame() {
-    if (!windowObject) {
-        windowObject = new Node("window");
-        windowObject->role(ROLE_SYSTEM_WINDOW).countInto(&counts, "window", quitting);
-    }
-    static Node* titleBar = &(new Node("titlebar"))->role(ROLE_SYSTEM_TITLEBAR).name(L"title bar")
-                                 .countInto(&counts, "window/1", quitting);
-    windowObject->name(tree->window().title)
-        .clearChildren()
-        .addById(*titleBar)
-        .add(tree->root())
-        .addSimple();  // the scroll bar
+    static Node& window = (new Node("window"))->countInto(&counts, "window", quitting);
+    static Node& titleBar =
+        (new Node("titlebar"))->name(L"title bar").countInto(&counts, "window/1", quitting);
+    windowObject = &window.role(ROLE_SYSTEM_WINDOW).name(tree->window().title).clearChildren();
+    window.addById(titleBar.role(ROLE_SYSTEM_TITLEBAR)).add(tree->root()).addSimple();  // scroll bar
 }
 
 // Wine's reply is a global atom "<prefix>:<process id>:<mapping>:<size>" that names a mapping
@@ -101,26 +84,18 @@ LRESULT objectFor(WPARAM wParam, LPARAM lParam) {
     return tree->forgesReply() ? forgedReply(reply) : reply;
 }
 
+// For the classes of "create" (ANSI) and "window" (Unicode) alike.
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_GETOBJECT) {
-        const LRESULT reply = objectFor(wParam, lParam);
-        if (reply != -1) return reply;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK windowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_GETOBJECT) {
-        const LRESULT reply = objectFor(wParam, lParam);
-        if (reply != -1) return reply;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    const LRESULT reply = message == WM_GETOBJECT ? objectFor(wParam, lParam) : -1;
+    if (reply != -1) return reply;
+    return IsWindowUnicode(window) ? DefWindowProcW(window, message, wParam, lParam)
+                                   : DefWindowProcA(window, message, wParam, lParam);
 }
 
 HWND createFileWindow() {
     const std::wstring& className = tree->window().className;
     WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = windowProcW;
+    windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = className.c_str();
     RegisterClassW(&windowClass);  // fails harmlessly when registered before

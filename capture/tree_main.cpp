@@ -1,0 +1,3 @@
+#include "capture/tree_tool.h"
+
+int main() { return runLookoutTree(); }
