@@ -24,6 +24,7 @@ struct Watch {
 };
 
 std::atomic<std::uint64_t> lastPollMs{0};
+std::atomic<bool> standingAside{false};
 
 // Milliseconds that do not advance while the machine sleeps or hibernates, so that the time a
 // laptop spent with its lid closed never counts as a loop that did not poll.
@@ -55,7 +56,12 @@ void watchLoop(void* context) {
                               ? (watch.staleLimitMs / 4 ? watch.staleLimitMs / 4 : 1)
                               : kLongestCheckMs;
     for (;;) {
-        if (WaitForSingleObject(watch.loopThread, checkMs) != WAIT_TIMEOUT)
+        const bool loopEnded = WaitForSingleObject(watch.loopThread, checkMs) != WAIT_TIMEOUT;
+        if (standingAside) {
+            Sleep(checkMs);
+            continue;
+        }
+        if (loopEnded)
             endStoppedLoop(watch, "the monitor loop's thread has ended");
         if (nowMs() - lastPollMs.load(std::memory_order_relaxed) > watch.staleLimitMs)
             endStoppedLoop(watch, "the monitor loop has stopped polling");
@@ -111,3 +117,5 @@ bool startWatchdog(DWORD staleLimitMs) {
 }
 
 void markPoll() { lastPollMs.store(nowMs(), std::memory_order_relaxed); }
+
+void standAsideForFault() { standingAside = true; }

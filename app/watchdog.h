@@ -23,3 +23,7 @@ bool startWatchdog(DWORD staleLimitMs = kStalePollLimitMs);
 
 // Marks one poll of the monitor loop. Cheap: it stores the time.
 void markPoll();
+
+// The loop has faulted and the crash guard ends the program after writing its dump, which can
+// take longer than the loop may go without polling: the watchdog stands aside from now on.
+void standAsideForFault();

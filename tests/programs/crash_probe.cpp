@@ -1,5 +1,6 @@
 // Runs the real start-up, crash guard, dump writer and handler around a monitor loop that fails:
-//   access-violation   the loop writes through a null pointer
+//   access-violation   the loop writes through a null pointer, watched by a watchdog whose bound
+//                      (200 ms) is far shorter than writing the dump takes
 //   cpp-exception      the loop throws a C++ exception that nothing catches
 //   thread-fault       a second thread writes through a null pointer while the loop waits
 //   guarded-thread-fault  the same on a thread that runs under the guard of the program's own
@@ -61,6 +62,7 @@ LRESULT CALLBACK faultingWindowProc(HWND, UINT, WPARAM, LPARAM) {
 void failingLoop() {
     announce();
     if (std::strcmp(action, "access-violation") == 0) {
+        startWatchdog(200);
         for (;;) writeThroughNull();
     }
     if (std::strcmp(action, "cpp-exception") == 0) throw std::runtime_error("escaped the loop");
